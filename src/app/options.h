@@ -1,0 +1,25 @@
+#pragma once
+// The command line of the program. With no options the program behaves as an installation
+// expects: panel on the desktop, first video device, configuration beside the program.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vornix::app {
+
+struct Options {
+  bool headless = false;
+  bool trace = false;
+};
+
+// Parses the arguments; prints --help / --version or an error and returns the exit status to
+// end with when the program should not start.
+struct ParseResult {
+  Options options;
+  std::optional<int> exitStatus;
+};
+ParseResult parseOptions(const QStringList& arguments);
+
+}  // namespace vornix::app

@@ -1,0 +1,31 @@
+#include "base/trace.h"
+
+#include <QDateTime>
+
+#include <cstdio>
+
+namespace vornix {
+
+Trace& Trace::instance() {
+  static Trace trace;
+  return trace;
+}
+
+Trace::Trace() : startMs_(QDateTime::currentMSecsSinceEpoch()) {}
+
+void Trace::event(const char* name, const QString& fields) {
+  if (!enabled_ && !sink_) return;
+  QString line = QString::number(QDateTime::currentMSecsSinceEpoch() - startMs_) + ' ' +
+                 QString::fromUtf8(name);
+  if (!fields.isEmpty()) line += ' ' + fields;
+  if (sink_) {
+    sink_(line);
+    return;
+  }
+  const QByteArray bytes = line.toUtf8();
+  std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace vornix

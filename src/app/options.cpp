@@ -12,9 +12,18 @@ ParseResult parseOptions(const QStringList& arguments) {
       "Vornix turns a camera watching a projected surface into pointer input.");
   const QCommandLineOption headless("headless", "Run without a window; message boxes go to stderr.");
   const QCommandLineOption trace("trace", "Print one line per event on stdout.");
+  const QCommandLineOption source(
+      "source", "Video source: demo, a device (/dev/video0 or 0), a video file, an image sequence "
+      "(frames/%04d.png) or gst:PIPELINE. Default: the first video device.", "SPEC");
+  const QCommandLineOption step("step", "Take the next frame of a file or sequence at each grab.");
+  const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame.");
+  const QCommandLineOption config("config", "Configuration file (default: Vornix配置文件.ini "
+                                  "beside the program).", "FILE");
+  const QCommandLineOption pointer("pointer", "Pointer injection: auto, x11, uinput or none.", "BACKEND",
+                                   "auto");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
-  parser.addOptions({headless, trace, help, version});
+  parser.addOptions({source, step, exitAtEnd, config, pointer, headless, trace, help, version});
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -40,6 +49,17 @@ ParseResult parseOptions(const QStringList& arguments) {
   }
   result.options.headless = parser.isSet(headless);
   result.options.trace = parser.isSet(trace);
+  result.options.source = parser.value(source);
+  result.options.step = parser.isSet(step);
+  result.options.exitAtEnd = parser.isSet(exitAtEnd);
+  result.options.configFile = parser.value(config);
+  result.options.pointer = parser.value(pointer);
+  static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
+  if (!pointerChoices.contains(result.options.pointer)) {
+    std::fprintf(stderr, "vornix: --pointer must be one of auto, x11, uinput, none (got '%s')\n",
+                 qPrintable(result.options.pointer));
+    result.exitStatus = 2;
+  }
   return result;
 }
 

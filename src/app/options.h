@@ -12,6 +12,13 @@ namespace vornix::app {
 struct Options {
   bool headless = false;
   bool trace = false;
+  // Video source: "demo", a device ("/dev/video0" or an index), a video file, an image-sequence
+  // pattern, or "gst:PIPELINE". Empty: the first video device.
+  QString source;
+  bool step = false;       // a file or sequence gives its next frame at each grab
+  bool exitAtEnd = false;  // end once the pass that took the last frame has finished
+  QString configFile;      // empty: "Vornix配置文件.ini" in the program's folder
+  QString pointer = "auto";
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

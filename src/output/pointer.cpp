@@ -1,0 +1,68 @@
+#include "output/pointer.h"
+
+#include "base/trace.h"
+
+namespace vornix::output {
+
+PointerOutput::PointerOutput(PointerBackend& backend, CursorReader* cursor)
+    : backend_(&backend), cursor_(cursor) {}
+
+PointerOutput::PointerOutput(std::unique_ptr<PointerBackend> backend,
+                             std::unique_ptr<CursorReader> cursor)
+    : ownedBackend_(std::move(backend)),
+      ownedCursor_(std::move(cursor)),
+      backend_(ownedBackend_.get()),
+      cursor_(ownedCursor_.get()) {}
+
+PointerOutput::~PointerOutput() { releaseHeldButton(); }
+
+void PointerOutput::SetCursorPos(int x, int y) {
+  backend_->moveTo(x, y);
+  lastSet_ = QPoint(x, y);
+  trace("cursor", QString::number(x) + ' ' + QString::number(y));
+}
+
+void PointerOutput::mouse_event(int flags) {
+  switch (flags) {
+    case kLeftDown:
+      press();
+      trace("mouse", QStringLiteral("down"));
+      break;
+    case kLeftUp:
+      release();
+      trace("mouse", QStringLiteral("up"));
+      break;
+    case kLeftClick:
+      press();
+      release();
+      trace("mouse", QStringLiteral("click"));
+      break;
+    default:
+      break;
+  }
+}
+
+QPoint PointerOutput::GetCursorPos() {
+  if (cursor_) {
+    if (const std::optional<QPoint> pos = cursor_->cursorPos()) return *pos;
+  }
+  return lastSet_.value_or(QPoint(-1, -1));
+}
+
+void PointerOutput::releaseHeldButton() {
+  if (!held_) return;
+  release();
+  trace("mouse", QStringLiteral("up"));
+}
+
+void PointerOutput::press() {
+  backend_->press();
+  held_ = true;
+}
+
+void PointerOutput::release() {
+  backend_->release();
+  held_ = false;
+}
+
+}  // namespace vornix::output

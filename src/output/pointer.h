@@ -1,0 +1,99 @@
+#pragma once
+// Pointer input on the local desktop. The handlers call PointerOutput, named after the
+// desktop calls they stand for; a PointerBackend delivers the input (XTest, uinput, or only a
+// record), a CursorReader reads the real pointer back.
+
+#include <QPoint>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vornix::output {
+
+// The flags of mouse_event.
+enum MouseFlags : int { kLeftDown = 2, kLeftUp = 4, kLeftClick = 6 };
+
+// Delivers absolute moves and left-button presses to the desktop at once (no buffering).
+class PointerBackend {
+public:
+  virtual ~PointerBackend() = default;
+  virtual void moveTo(int x, int y) = 0;
+  virtual void press() = 0;
+  virtual void release() = 0;
+  virtual QString name() const = 0;
+};
+
+class CursorReader {
+public:
+  virtual ~CursorReader() = default;
+  // The desktop pointer in screen pixels; nothing when it cannot be read.
+  virtual std::optional<QPoint> cursorPos() = 0;
+};
+
+// The "none" backend: keeps every event it is given, delivers nothing.
+class RecordingPointer : public PointerBackend {
+public:
+  struct Event {
+    enum Kind { Move, Press, Release };
+    Kind kind;
+    int x = 0;
+    int y = 0;
+
+    static Event move(int x, int y) { return {Move, x, y}; }
+    static Event press() { return {Press}; }
+    static Event release() { return {Release}; }
+    bool operator==(const Event&) const = default;
+  };
+
+  void moveTo(int x, int y) override { events_.push_back(Event::move(x, y)); }
+  void press() override { events_.push_back(Event::press()); }
+  void release() override { events_.push_back(Event::release()); }
+  QString name() const override { return QStringLiteral("none"); }
+
+  const std::vector<Event>& events() const { return events_; }
+  void clear() { events_.clear(); }
+
+private:
+  std::vector<Event> events_;
+};
+
+class PointerOutput {
+public:
+  // The backend (and the reader, when given) must outlive this object.
+  explicit PointerOutput(PointerBackend& backend, CursorReader* cursor = nullptr);
+  explicit PointerOutput(std::unique_ptr<PointerBackend> backend,
+                         std::unique_ptr<CursorReader> cursor = nullptr);
+  // Releases a button still held by this program.
+  ~PointerOutput();
+  PointerOutput(const PointerOutput&) = delete;
+  PointerOutput& operator=(const PointerOutput&) = delete;
+
+  void SetCursorPos(int x, int y);
+  // kLeftDown, kLeftUp, or kLeftClick (down then up where the cursor is); other flags do nothing.
+  void mouse_event(int flags);
+  // The desktop pointer when the reader answers, else the last position set, else (-1, -1):
+  // never the origin before anything has moved, so the corner watcher stays quiet at start.
+  QPoint GetCursorPos();
+
+  // Lets go of the left button if this program pressed it and has not released it yet.
+  void releaseHeldButton();
+  bool buttonHeld() const { return held_; }
+
+  PointerBackend& backend() { return *backend_; }
+  CursorReader* cursorReader() { return cursor_; }
+
+private:
+  void press();
+  void release();
+
+  std::unique_ptr<PointerBackend> ownedBackend_;
+  std::unique_ptr<CursorReader> ownedCursor_;
+  PointerBackend* backend_;
+  CursorReader* cursor_;
+  std::optional<QPoint> lastSet_;
+  bool held_ = false;
+};
+
+}  // namespace vornix::output

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# XTest injection against a real X client: under Xvfb, the platform tests move the pointer to
+# known points and click there; a recorder window over the whole screen notes where the
+# presses and releases arrive.
+set -euo pipefail
+
+if ! command -v xvfb-run >/dev/null; then
+  echo "skip: xvfb-run is not installed"
+  exit 0
+fi
+here=$(cd "$(dirname "$0")" && pwd)
+build=${VORNIX_BUILD_DIR:?VORNIX_BUILD_DIR must name the build folder}
+tests_bin=$build/tests/test_platform
+[ -x "$tests_bin" ] || { echo "FAIL: $tests_bin is not built"; exit 1; }
+
+if [ -z "${VORNIX_IN_XVFB:-}" ]; then
+  exec timeout 180 xvfb-run -a -s "-screen 0 1024x768x24" \
+    env VORNIX_IN_XVFB=1 bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+recorder=""
+cleanup() {
+  if [ -n "$recorder" ]; then
+    kill "$recorder" 2>/dev/null || true
+    wait "$recorder" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; [ -f "$work/clicks" ] && { echo "recorded:"; cat "$work/clicks"; }; exit 1; }
+
+/usr/bin/python3 "$here/click_recorder.py" "$work/clicks" --ready "$work/ready" >"$work/recorder.log" 2>&1 &
+recorder=$!
+for _ in $(seq 100); do
+  [ -s "$work/ready" ] && break
+  kill -0 "$recorder" 2>/dev/null || { cat "$work/recorder.log"; fail "the click recorder died"; }
+  sleep 0.1
+done
+[ -s "$work/ready" ] || fail "the click recorder never became ready"
+
+# The points are those of XTestClicks.LandAtTheInjectedPoints (tests/platform).
+expected="press 100 200
+release 100 200
+press 512 384
+release 512 384
+press 1023 767
+release 1023 767
+press 300 300
+release 600 400"
+
+VORNIX_XTEST_CLICKS=1 timeout 60 "$tests_bin" --gtest_filter='XTest*:MakePointer.*UnderX11' \
+  >"$work/gtest.log" 2>&1 || { cat "$work/gtest.log"; fail "the XTest tests failed"; }
+cat "$work/gtest.log"
+if grep -q '^\[  SKIPPED \]' "$work/gtest.log"; then fail "XTest tests were skipped under Xvfb"; fi
+
+location=$(timeout 10 xdotool getmouselocation)
+case "$location" in
+  "x:600 y:400 "*) ;;
+  *) fail "pointer at '$location', expected x:600 y:400" ;;
+esac
+
+want=$(printf '%s\n' "$expected" | wc -l)
+for _ in $(seq 50); do
+  [ -f "$work/clicks" ] && [ "$(wc -l <"$work/clicks")" -ge "$want" ] && break
+  sleep 0.1
+done
+[ -f "$work/clicks" ] || fail "no click was recorded"
+[ "$(cat "$work/clicks")" = "$expected" ] || {
+  echo "expected:"; echo "$expected"; fail "the clicks landed elsewhere"; }
+echo "OK: $want button events landed at the injected points"

@@ -1,0 +1,20 @@
+#pragma once
+// The configuration file: a profile (INI) file of "[section]" headers and "key=value" lines in
+// GBK, read and written one value at a time with the semantics of the system profile functions.
+
+#include <QString>
+
+namespace vornix {
+
+// The stored value, "" when the file, the section or the key is absent. Section and key names
+// match without regard to letter case; the value comes without surrounding blanks and at most
+// 255 GBK bytes long, as a 256-byte buffer with its NUL holds it.
+QString ReadIniValue(const QString& file, const QString& section, const QString& key);
+
+// Writes one value, creating the file, the section or the key as needed; a value longer than
+// 256 characters is cut to its first 256, and at a line break. Every line other than the one
+// written keeps its bytes. The file is replaced atomically; false (and an `error` trace line)
+// when it cannot be written or the names cannot be stored.
+bool WriteIniValue(const QString& file, const QString& section, const QString& key, const QString& value);
+
+}  // namespace vornix

@@ -1,0 +1,169 @@
+#!/usr/bin/python3
+"""Makes the small deterministic test clips of the touch detector.
+
+    make_clips.py OUTDIR [--no-video]
+
+For each clip NAME ("blob", "swipe") it writes
+    OUTDIR/NAME/frames/0000.png ...   the frames, 320 x 240 RGB
+    OUTDIR/NAME.mkv                   the same frames, FFV1 (lossless, pixel values survive)
+    OUTDIR/NAME.json                  frame rate, where the blob is in every frame, and the
+                                      touches the detector reports with a dynamic reference
+
+"blob": a still surface; a light blob appears, stands, moves, stands, and disappears.
+"swipe": a light blob crosses the whole picture fast from left to right, then right to left.
+
+The surface carries a little fixed noise on red (at most +-2), far below the threshold of 60.
+Expected touches follow the detector: the first frame becomes the reference and reports
+nothing; each later frame is compared with the one before it, sampling rows then columns from
+(0, 0) to (320, 240) with the stride, and the first sample whose red differs by more than 60 is
+the touch.
+"""
+
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import zlib
+
+WIDTH, HEIGHT = 320, 240
+FPS = 20
+THRESHOLD = 60
+
+
+def png_bytes(rows):
+    """rows: list of bytes objects of WIDTH * 3 RGB bytes."""
+    raw = b"".join(b"\x00" + row for row in rows)
+
+    def chunk(tag, data):
+        body = tag + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", WIDTH, HEIGHT, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+
+def noise(frame, x, y):
+    """A fixed pseudo-random value in -2..2, the same on every run and every machine."""
+    v = (frame * 73856093) ^ (x * 19349663) ^ (y * 83492791)
+    v = (v * 2654435761) & 0xFFFFFFFF
+    return (v >> 13) % 5 - 2
+
+
+def surface_row(frame, y):
+    row = bytearray(WIDTH * 3)
+    for x in range(WIDTH):
+        red = 100 + 20 * (((x >> 4) + (y >> 4)) & 1) + noise(frame, x, y)
+        row[3 * x] = red
+        row[3 * x + 1] = 60 + (x * 40) // WIDTH
+        row[3 * x + 2] = 140 - (y * 40) // HEIGHT
+    return row
+
+
+def render(frame, blob):
+    rows = []
+    for y in range(HEIGHT):
+        row = surface_row(frame, y)
+        if blob is not None:
+            cx, cy, rx, ry = blob["x"], blob["y"], blob["rx"], blob["ry"]
+            if abs(y - cy) <= ry:
+                for x in range(max(0, int(cx - rx) - 1), min(WIDTH, int(cx + rx) + 2)):
+                    dx, dy = (x - cx) / rx, (y - cy) / ry
+                    if dx * dx + dy * dy <= 1:
+                        row[3 * x:3 * x + 3] = b"\xf0\xe6\xdc"  # (240, 230, 220)
+        rows.append(bytes(row))
+    return rows
+
+
+def first_touch(previous, current, stride):
+    for y in range(0, HEIGHT + 1, stride):
+        if y >= HEIGHT:
+            break
+        prev_red, cur_red = previous[y][0::3], current[y][0::3]
+        if prev_red == cur_red:
+            continue
+        for x in range(0, WIDTH + 1, stride):
+            if x < WIDTH and abs(cur_red[x] - prev_red[x]) > THRESHOLD:
+                return x, y
+    return None
+
+
+def blob_clip():
+    positions = []
+    for f in range(60):
+        if 10 <= f < 20:
+            p = (100, 80)
+        elif 20 <= f < 40:
+            p = (100 + 5 * (f - 19), 80 + 2 * (f - 19))
+        elif 40 <= f < 50:
+            p = (200, 120)
+        else:
+            p = None
+        positions.append(None if p is None else {"x": p[0], "y": p[1], "rx": 14, "ry": 14})
+    return positions
+
+
+def swipe_clip():
+    positions = []
+    for f in range(60):
+        if 5 <= f < 25:
+            x = -30 + 20 * (f - 5)
+        elif 35 <= f < 55:
+            x = 350 - 20 * (f - 35)
+        else:
+            x = None
+        positions.append(None if x is None else {"x": x, "y": 120, "rx": 20, "ry": 50})
+    return positions
+
+
+def write_clip(outdir, name, positions, video):
+    folder = os.path.join(outdir, name, "frames")
+    if os.path.isdir(folder):
+        shutil.rmtree(folder)
+    os.makedirs(folder)
+    frames = []
+    for f, blob in enumerate(positions):
+        rows = render(f, blob)
+        frames.append(rows)
+        with open(os.path.join(folder, "%04d.png" % f), "wb") as out:
+            out.write(png_bytes(rows))
+    touches = {}
+    for stride in (1, 2):
+        found = []
+        for f in range(1, len(frames)):
+            hit = first_touch(frames[f - 1], frames[f], stride)
+            if hit is not None:
+                found.append([f, hit[0], hit[1]])
+        touches["stride%d" % stride] = found
+    description = {
+        "name": name, "width": WIDTH, "height": HEIGHT, "fps": FPS, "frames": len(frames),
+        "threshold": THRESHOLD, "pattern": name + "/frames/%04d.png", "blob": positions,
+        "touches": touches,
+    }
+    if video:
+        target = os.path.join(outdir, name + ".mkv")
+        subprocess.run(["ffmpeg", "-y", "-loglevel", "error", "-framerate", str(FPS),
+                        "-start_number", "0", "-i", os.path.join(folder, "%04d.png"),
+                        "-c:v", "ffv1", "-pix_fmt", "bgr0", target], check=True)
+        description["video"] = name + ".mkv"
+    with open(os.path.join(outdir, name + ".json"), "w") as out:
+        json.dump(description, out, indent=1)
+
+
+def main(argv):
+    args = [a for a in argv[1:] if not a.startswith("--")]
+    if len(args) != 1:
+        sys.stderr.write("usage: make_clips.py OUTDIR [--no-video]\n")
+        return 2
+    outdir = args[0]
+    os.makedirs(outdir, exist_ok=True)
+    video = "--no-video" not in argv
+    write_clip(outdir, "blob", blob_clip(), video)
+    write_clip(outdir, "swipe", swipe_clip(), video)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,76 @@
+#pragma once
+// The capture component of the default capture window (sdk2000): the operations the program
+// uses of the capture card's control, by their role. Backends: OpenCV videoio (cameras, video
+// files, image sequences, GStreamer pipelines) and the built-in demo scene.
+
+#include "capture/frame_slot.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace vornix::capture {
+
+struct FormatRequest {
+  int width = 0;
+  int height = 0;
+  int subtype = 0;
+  bool operator==(const FormatRequest&) const = default;
+};
+
+class CaptureComponent {
+public:
+  virtual ~CaptureComponent() = default;
+  CaptureComponent() = default;
+  CaptureComponent(const CaptureComponent&) = delete;
+  CaptureComponent& operator=(const CaptureComponent&) = delete;
+
+  // Video standard (1: PAL) and video input (1: second source). Kept for the record; no
+  // backend here has an analogue front end to switch.
+  virtual void setVideoStandard(std::int16_t standard) { videoStandard_ = standard; }
+  virtual void setVideoInput(std::int16_t input) { videoInput_ = input; }
+  std::int16_t videoStandard() const { return videoStandard_; }
+  std::int16_t videoInput() const { return videoInput_; }
+
+  // Releases the device; later grabs put nothing.
+  virtual void release() = 0;
+
+  // Puts the current frame into the slot as a 320 x 240 RGB32 image. Returns false and leaves
+  // the slot as it was when no frame has arrived yet.
+  virtual bool grabToSlot(FrameSlot& slot) = 0;
+
+  // Capture format request. Frames are always handed over at 320 x 240; a camera is asked for
+  // the requested size so that it need not be scaled.
+  virtual void requestFormat(int width, int height, int subtype) { format_ = {width, height, subtype}; }
+  FormatRequest requestedFormat() const { return format_; }
+
+  // Size in pixels of the frames handed over.
+  virtual int videoWidth() const = 0;
+  virtual int videoHeight() const = 0;
+
+  // The device's channel number; negative when no device is connected. The argument is the
+  // card's own selector and changes nothing here.
+  virtual std::int16_t channelNumber(bool selector) const = 0;
+
+  // A file or sequence source has handed out its last frame (never for cameras and the demo).
+  virtual bool finished() const = 0;
+
+  // The source in words, for the trace and the help text.
+  virtual QString description() const = 0;
+
+private:
+  std::int16_t videoStandard_ = 0;
+  std::int16_t videoInput_ = 0;
+  FormatRequest format_;
+};
+
+// Makes the component for a --source value: "demo" for the built-in scene; a device
+// ("/dev/video0" or an index "0"); a video file; an image-sequence pattern ("frames/%04d.png");
+// "gst:PIPELINE". An empty spec takes the first video device. In step mode a file, sequence or
+// pipeline gives its next frame at every grab instead of playing in real time. A source that
+// cannot be opened still yields a component (its channel number is negative) and, when error is
+// given, a description of the failure there.
+std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceSpec, bool step, QString* error);
+
+}  // namespace vornix::capture

@@ -1,0 +1,1 @@
+#include "capture/frame_slot.h"

@@ -1,0 +1,116 @@
+#include "output/mapping.h"
+
+#include "base/text_rules.h"
+#include "base/trace.h"
+#include "form/errors.h"
+
+#include <cmath>
+
+namespace vornix::output {
+
+namespace {
+
+double valueOf(const form::TextBox& box) { return numericValue(box.text()); }
+
+QString positionMessage(double x, double y) {
+  return QStringLiteral(":::MOUSEX=") + fourDigitText(x) + QStringLiteral(",Y=") + fourDigitText(y) +
+         QStringLiteral(".");
+}
+
+// The camera preview's grid, the scale of Picture3 for the camera markers.
+const QRectF kCameraScale(0, 0, form::Picture::kWidth, form::Picture::kHeight);
+
+}  // namespace
+
+void Mapping::Option1_Click(int index) {
+  f_.Option1[0].tag = decimalText(index);
+  if (index != 4) return;
+  double sumX = 0, sumY = 0;
+  for (int i = 0; i < 4; ++i) {
+    sumX += valueOf(f_.Text1[i]);
+    sumY += valueOf(f_.Text2[i]);
+  }
+  form::Shape& centre = f_.Shape1[4];
+  centre.move(sumX / 4 - centre.width / 2, sumY / 4 - centre.height / 2);
+}
+
+void Mapping::Picture1_MouseDown(double x, double y) {
+  const double step = numericValue(f_.Option1[0].tag);
+  if (step >= 4) return;
+  // Only the program writes the tag (0..4); anything else names no corner.
+  if (step < 0 || step != std::floor(step)) return;
+  const int corner = static_cast<int>(step);
+  f_.Text1[corner].setText(decimalText(std::floor(x)));
+  f_.Text2[corner].setText(decimalText(std::floor(y)));
+  form::Shape& marker = f_.Shape1[corner];
+  marker.move(x - marker.width / 2, y - marker.height / 2);
+}
+
+void Mapping::Text16_Change() {
+  trace("touch", f_.Text5[0].text() + ' ' + f_.Text5[1].text());
+  loop_.processEvents();
+  const std::int16_t y1 = form::int16Of(valueOf(f_.Text5[1]));
+  const std::int16_t x1 = form::int16Of(valueOf(f_.Text5[0]));
+  movemouse(x1, y1);
+  f_.Picture3.setScale(kCameraScale);
+  f_.Label1.move(valueOf(f_.Text5[0]), valueOf(f_.Text5[1]), f_.Picture3.scale());
+  if (numericValue(f_.Label9.caption()) == 7) {
+    const double mappedX = valueOf(f_.Text8[0]);
+    f_.Label22.move(mappedX, f_.Label22.position().y(), f_.Picture5.scale());
+    f_.Text20.setText(decimalText(mappedX));
+  }
+}
+
+void Mapping::Text18_Change() {
+  trace("touch2", f_.Text5[2].text() + ' ' + f_.Text5[3].text());
+  loop_.processEvents();
+  const std::int16_t y2 = form::int16Of(valueOf(f_.Text5[3]));
+  const std::int16_t x2 = form::int16Of(valueOf(f_.Text5[2]));
+  movemouse2(x2, y2);
+  f_.Picture3.setScale(kCameraScale);
+  f_.Label19.move(valueOf(f_.Text5[2]), valueOf(f_.Text5[3]), f_.Picture3.scale());
+}
+
+void Mapping::movemouse(std::int16_t xc, std::int16_t yc) { mapPoint(xc, yc, false); }
+
+void Mapping::movemouse2(std::int16_t xc, std::int16_t yc) { mapPoint(xc, yc, true); }
+
+void Mapping::mapPoint(std::int16_t xc, std::int16_t yc, bool second) {
+  using form::int16Of;
+  using form::step;
+  auto X = [this](int i) { return valueOf(f_.Text1[i]); };
+  auto Y = [this](int i) { return valueOf(f_.Text2[i]); };
+  auto L = [this] { return valueOf(f_.Text3[0]); };
+  auto T = [this] { return valueOf(f_.Text3[1]); };
+  auto W = [this] { return valueOf(f_.Text3[2]); };
+  auto H = [this] { return valueOf(f_.Text3[3]); };
+
+  std::int16_t mx = 0;
+  std::int16_t my = 0;
+  step([&] { mx = int16Of(form::divide((xc - X(0)) * W(), X(3) - X(0)) + L()); });
+  step([&] { my = int16Of(form::divide((yc - Y(0)) * H(), Y(3) - Y(0)) + T()); });
+  step([&] { if (L() > mx) mx = int16Of(L()); });
+  step([&] { if (T() > my) my = int16Of(T()); });
+  if (second) {
+    // The second point is bounded by twice the width and height, not by the range's far edge.
+    step([&] { if (W() + W() < mx) mx = int16Of(W() + W()); });
+    step([&] { if (H() + H() < my) my = int16Of(H() + H()); });
+  } else {
+    step([&] { if (L() + W() < mx) mx = int16Of(W() + L()); });
+    step([&] { if (T() + H() < my) my = int16Of(H() + T()); });
+  }
+  // The origin never goes out: (0, 0) becomes (0, 1).
+  if (mx == 0 && my == 0) my = 1;
+
+  form::TextBox& xField = f_.Text8[second ? 2 : 0];
+  form::TextBox& yField = f_.Text8[second ? 3 : 1];
+  step([&] {
+    xField.setText(decimalText(mx));
+    yField.setText(decimalText(my));
+  });
+  trace(second ? "map2" : "map", xField.text() + ' ' + yField.text());
+  form::TextBox& trigger = second ? f_.Text19 : f_.Text17;
+  step([&] { trigger.setText(positionMessage(mx, my)); });
+}
+
+}  // namespace vornix::output

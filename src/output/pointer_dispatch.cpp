@@ -1,0 +1,95 @@
+#include "output/pointer_dispatch.h"
+
+#include "base/text_rules.h"
+#include "base/trace.h"
+#include "form/errors.h"
+
+namespace vornix::output {
+
+namespace {
+
+double valueOf(const form::TextBox& box) { return numericValue(box.text()); }
+
+}  // namespace
+
+void PointerDispatch::Text17_Change() {
+  const double xv = valueOf(f_.Text8[0]);
+  double yv = valueOf(f_.Text8[1]);
+  if (xv == 0 && yv == 0) yv = 1;
+
+  f_.Picture3.setScale(QRectF(valueOf(f_.Text3[0]), valueOf(f_.Text3[1]), valueOf(f_.Text3[2]),
+                              valueOf(f_.Text3[3])));
+  f_.Label7.move(static_cast<float>(xv), static_cast<float>(yv), f_.Picture3.scale());
+  f_.Label18.move(static_cast<float>(valueOf(f_.Text8[2])), static_cast<float>(valueOf(f_.Text8[3])),
+                  f_.Picture3.scale());
+
+  f_.Text9.setText(QStringLiteral(":::MOUSEX=") + fourDigitText(xv) + QStringLiteral(",Y=") +
+                   fourDigitText(yv) + QStringLiteral("."));
+  if (f_.Check1.value() == 1) pointer_.SetCursorPos(form::int32Of(xv), form::int32Of(yv));
+  if (f_.Check4.value() == 1) pointer_.mouse_event(kLeftClick);
+  loop_.processEvents();
+  // The move message carries the field texts as they stand, (0, 0) included.
+  f_.Text14.setText(QStringLiteral("0|move|") + f_.Text8[0].text() + ',' + f_.Text8[1].text());
+}
+
+void PointerDispatch::dragPress() {
+  if (f_.Check7.value() == 1 && f_.Label14.caption() == QLatin1String("0")) {
+    f_.Label14.setCaption(QStringLiteral("1"));
+    pointer_.mouse_event(kLeftDown);
+  }
+}
+
+void PointerDispatch::dragRelease() {
+  if (f_.Check7.value() == 1 && f_.Label14.caption() == QLatin1String("1")) {
+    f_.Label14.setCaption(QStringLiteral("0"));
+    pointer_.mouse_event(kLeftUp);
+  }
+}
+
+void PointerDispatch::Check7_Click() { f_.Timer5.setTimerEnabled(f_.Check7.value() != 0); }
+
+void PointerDispatch::Text20_Change() {
+  History& h = history_;
+  for (int i = 0; i <= 28; ++i) h[i] = h[i + 1];
+  h[29] = form::int16Of(valueOf(f_.Text20));
+
+  QString form;
+  for (int i = 0; i <= 29; ++i) form += ',' + threeDigitText(h[i]);
+  f_.Text21.setText(form);
+
+  if (rightwardSwipe()) {
+    trace("swipe", QStringLiteral("right"));
+    clickPageButton(0, 1);
+  }
+  if (leftwardSwipe()) {
+    trace("swipe", QStringLiteral("left"));
+    clickPageButton(2, 3);
+  }
+}
+
+// A strictly rising run ending above kHighX whose first sample is below kLowX, at index 3..24.
+bool PointerDispatch::rightwardSwipe() const {
+  const History& h = history_;
+  if (h[29] <= kHighX) return false;
+  int k = 29;
+  while (k > 1 && h[k] > h[k - 1] && h[k] >= kLowX) --k;
+  return h[k] < kLowX && k > 2 && k < 25;
+}
+
+// A strictly falling run ending below kLowX whose first sample is above kHighX, at index 3..24.
+bool PointerDispatch::leftwardSwipe() const {
+  const History& h = history_;
+  if (h[29] >= kLowX) return false;
+  int k = 29;
+  while (k > 1 && h[k] < h[k - 1] && h[k] <= kHighX) --k;
+  return h[k] > kHighX && k > 2 && k < 25;
+}
+
+void PointerDispatch::clickPageButton(int xField, int yField) {
+  pointer_.SetCursorPos(form::int32Of(valueOf(f_.Text22[xField])),
+                        form::int32Of(valueOf(f_.Text22[yField])));
+  pointer_.mouse_event(kLeftClick);
+  history_.fill(0);
+}
+
+}  // namespace vornix::output

@@ -1,0 +1,239 @@
+#include "output/mapping.h"
+
+#include "base/text_rules.h"
+#include "base/trace.h"
+#include "form/errors.h"
+#include "support/test_system.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+namespace vornix::output {
+namespace {
+
+using Event = RecordingPointer::Event;
+
+class TraceCapture {
+public:
+  TraceCapture() {
+    Trace::instance().setSink([this](const QString& line) { lines_ << line.section(' ', 1); });
+  }
+  ~TraceCapture() { Trace::instance().setSink(nullptr); }
+  const QStringList& lines() const { return lines_; }
+
+private:
+  QStringList lines_;
+};
+
+QString message(int x, int y) {
+  return ":::MOUSEX=" + fourDigitText(x) + ",Y=" + fourDigitText(y) + ".";
+}
+
+class MappingTest : public ::testing::Test {
+protected:
+  // What a processing function does with a detected point: the point fields, then the trigger.
+  void touch(int x, int y) {
+    f.Text5[0].setText(QString::number(x));
+    f.Text5[1].setText(QString::number(y));
+    f.Text16.setText(message(x, y));
+  }
+  void touch2(int x, int y) {
+    f.Text5[2].setText(QString::number(x));
+    f.Text5[3].setText(QString::number(y));
+    f.Text18.setText(message(x, y));
+  }
+  void setRange(const char* left, const char* top, const char* width, const char* height) {
+    f.Text3[0].setText(left);
+    f.Text3[1].setText(top);
+    f.Text3[2].setText(width);
+    f.Text3[3].setText(height);
+  }
+  QString mapped() const { return f.Text8[0].text() + ',' + f.Text8[1].text(); }
+  QString mapped2() const { return f.Text8[2].text() + ',' + f.Text8[3].text(); }
+
+  testing::TestSystem ts;
+  panel::MAINFRM& f = ts.f;
+  Mapping& mapping = ts.system.mapping;
+};
+
+struct MapCase {
+  int x, y;
+  const char* expected;
+};
+
+TEST_F(MappingTest, DefaultCalibrationMapsOntoTheRangeAndClampsToItsFarEdge) {
+  const MapCase cases[] = {
+      {160, 120, "512,384"}, {320, 240, "1024,768"}, {400, 300, "1024,768"}, {1, 239, "3,765"}};
+  for (const MapCase& c : cases) {
+    touch(c.x, c.y);
+    EXPECT_EQ(mapped(), c.expected) << c.x << ',' << c.y;
+  }
+}
+
+TEST_F(MappingTest, TriggerTextCarriesFourDigitCoordinates) {
+  touch(160, 120);
+  EXPECT_EQ(f.Text17.text(), ":::MOUSEX=0512,Y=0384.");
+}
+
+TEST_F(MappingTest, OriginGoesOutAsZeroOne) {
+  touch(0, 0);
+  EXPECT_EQ(mapped(), "0,1");
+  EXPECT_EQ(f.Text17.text(), ":::MOUSEX=0000,Y=0001.");
+}
+
+TEST_F(MappingTest, TiesRoundToEven) {
+  setRange("0", "0", "1000", "768");
+  touch(4, 100);
+  EXPECT_EQ(f.Text8[0].text(), "12");  // 12.5
+  touch(12, 100);
+  EXPECT_EQ(f.Text8[0].text(), "38");  // 37.5
+}
+
+TEST_F(MappingTest, OffsetRangeClampsBelowItsTopLeft) {
+  setRange("100", "50", "800", "600");
+  touch(0, 0);
+  EXPECT_EQ(mapped(), "100,50");
+  touch(-10, -10);
+  EXPECT_EQ(mapped(), "100,50");
+  touch(320, 240);
+  EXPECT_EQ(mapped(), "900,650");
+}
+
+TEST_F(MappingTest, SecondPointIsBoundedByTwiceTheRange) {
+  touch(400, 120);
+  touch2(400, 120);
+  EXPECT_EQ(mapped(), "1024,384");
+  EXPECT_EQ(mapped2(), "1280,384");
+  EXPECT_EQ(f.Text19.text(), ":::MOUSEX=1280,Y=0384.");
+  touch2(1000, 1000);
+  EXPECT_EQ(mapped2(), "2048,1536");
+}
+
+TEST_F(MappingTest, SecondPointUsesLowerBoundsOfTheRange) {
+  setRange("100", "50", "800", "600");
+  touch2(-10, -10);
+  EXPECT_EQ(mapped2(), "100,50");
+}
+
+TEST_F(MappingTest, CornersSharingAColumnMapEveryPointToTheLeftEdge) {
+  f.Text1[3].setText("0");
+  touch(200, 120);
+  EXPECT_EQ(mapped(), "0,384");
+  touch(200, 0);
+  EXPECT_EQ(mapped(), "0,1");
+  setRange("100", "0", "1024", "768");
+  touch(250, 120);
+  EXPECT_EQ(mapped(), "100,384");
+}
+
+TEST_F(MappingTest, OverflowingStepIsSkippedAndLaterStepsRun) {
+  // 320 * 200000 / 320 is beyond 16 bits: x stays 0, y still maps.
+  setRange("0", "0", "200000", "768");
+  touch(320, 120);
+  EXPECT_EQ(mapped(), "0,384");
+}
+
+TEST_F(MappingTest, PointOutsideSixteenBitsAbandonsTheHandOver) {
+  f.Text5[0].setText("100");
+  f.Text5[1].setText("40000");
+  EXPECT_THROW(f.Text16.setText(message(100, 40000)), form::OverflowError);
+  EXPECT_EQ(mapped(), ",");
+  EXPECT_TRUE(f.Text17.text().isEmpty());
+  EXPECT_TRUE(ts.pointerEvents.events().empty());
+}
+
+TEST_F(MappingTest, HandOverYieldsBeforeReadingThePoint) {
+  f.Text5[0].setText("160");
+  f.Text5[1].setText("120");
+  ts.loop.post([this] { f.Text5[0].setText("320"); });
+  f.Text16.setText(message(160, 120));
+  EXPECT_EQ(mapped(), "1024,384");
+}
+
+TEST_F(MappingTest, MarkersFollowCameraAndMappedPoints) {
+  touch(160, 120);
+  EXPECT_EQ(f.Label1.position(), QPointF(160, 120));
+  EXPECT_EQ(f.Label1.placedInScale(), QRectF(0, 0, 320, 240));
+  EXPECT_EQ(f.Label7.position(), QPointF(512, 384));
+  EXPECT_EQ(f.Label7.placedInScale(), QRectF(0, 0, 1024, 768));
+  touch2(80, 60);
+  EXPECT_EQ(f.Label19.position(), QPointF(80, 60));
+}
+
+TEST_F(MappingTest, PageFlipModeFeedsTheSwipeMonitor) {
+  touch(160, 120);
+  EXPECT_TRUE(f.Text20.text().isEmpty());
+  f.Label9.setCaption("7");
+  touch(80, 120);
+  EXPECT_EQ(f.Text20.text(), "256");
+  EXPECT_EQ(f.Label22.position().x(), 256);
+  EXPECT_EQ(ts.system.dispatch.history()[29], 256);
+}
+
+TEST_F(MappingTest, OnePointTracesHandOverMappingThenPointer) {
+  f.Check4.setValue(1);
+  TraceCapture trace;
+  touch(160, 120);
+  EXPECT_EQ(trace.lines(),
+            QStringList({"touch 160 120", "map 512 384", "cursor 512 384", "mouse click"}));
+}
+
+TEST_F(MappingTest, SecondPointTracesItsOwnEvents) {
+  TraceCapture trace;
+  touch2(400, 120);
+  EXPECT_EQ(trace.lines(), QStringList({"touch2 400 120", "map2 1280 384"}));
+}
+
+// Corner calibration on the camera preview.
+
+TEST_F(MappingTest, PressWhileFinishedChangesNothing) {
+  const double left = f.Shape1[0].left;
+  mapping.Picture1_MouseDown(50.5, 60.5);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(f.Text1[i].text(), i < 2 ? "0" : "320");
+    EXPECT_EQ(f.Text2[i].text(), i % 2 == 0 ? "0" : "240");
+  }
+  EXPECT_EQ(f.Shape1[0].left, left);
+}
+
+TEST_F(MappingTest, PressSetsTheArmedCornerRoundedDown) {
+  f.Option1[0].setSelected(true);
+  EXPECT_EQ(f.Option1[0].tag, "0");
+  mapping.Picture1_MouseDown(12.7, -0.5);
+  EXPECT_EQ(f.Text1[0].text(), "12");
+  EXPECT_EQ(f.Text2[0].text(), "-1");
+  const form::Shape& marker = f.Shape1[0];
+  EXPECT_DOUBLE_EQ(marker.left + marker.width / 2, 12.7);
+  EXPECT_DOUBLE_EQ(marker.top + marker.height / 2, -0.5);
+
+  // The step stays armed: the next press overwrites the same corner.
+  mapping.Picture1_MouseDown(20, 30);
+  EXPECT_EQ(f.Text1[0].text(), "20");
+  EXPECT_EQ(f.Text2[0].text(), "30");
+}
+
+TEST_F(MappingTest, CalibratedCornersTakeEffectWithTheNextPoint) {
+  f.Option1[0].setSelected(true);
+  mapping.Picture1_MouseDown(20, 10);
+  f.Option1[3].setSelected(true);
+  mapping.Picture1_MouseDown(300.9, 210.2);
+  EXPECT_EQ(f.Text1[3].text(), "300");
+  EXPECT_EQ(f.Text2[3].text(), "210");
+  touch(160, 110);
+  EXPECT_EQ(mapped(), "512,384");
+}
+
+TEST_F(MappingTest, FinishingPlacesTheCentreMarker) {
+  f.Option1[3].setSelected(true);
+  f.Option1[4].setSelected(true);
+  EXPECT_EQ(f.Option1[0].tag, "4");
+  const form::Shape& centre = f.Shape1[4];
+  EXPECT_DOUBLE_EQ(centre.left, 160 - centre.width / 2);
+  EXPECT_DOUBLE_EQ(centre.top, 120 - centre.height / 2);
+  mapping.Picture1_MouseDown(5, 5);
+  EXPECT_EQ(f.Text1[3].text(), "320");
+}
+
+}  // namespace
+}  // namespace vornix::output

@@ -43,8 +43,10 @@ public:
     return std::int64_t(p[2]) | (std::int64_t(p[1]) << 8) | (std::int64_t(p[0]) << 16);
   }
 
-private:
+  // The pixels of row y (0 <= y < height), 4 bytes each: B, G, R, A.
   const uchar* pixelRow(int y) const { return bits_ + qsizetype(y) * bytesPerLine_; }
+
+private:
   const uchar* bits_ = nullptr;
   int width_ = 0;
   int height_ = 0;

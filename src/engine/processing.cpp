@@ -1,11 +1,109 @@
 #include "engine/processing.h"
 
+#include "base/frame.h"
+#include "base/text_rules.h"
+#include "capture/frm_document.h"
+#include "engine/detector.h"
+#include "form/errors.h"
+#include "output/pointer_dispatch.h"
+
+#include <optional>
+#include <stdexcept>
+
 namespace vornix::engine {
 
-// The detection passes are not built yet: each entry point runs nothing.
-void Processing::Command2_Click() {}
+using form::int16Of;
+using form::step;
+
+namespace {
+
+std::int16_t int16OfText(const form::TextBox& box) { return int16Of(numericValue(box.text())); }
+
+}  // namespace
+
+void Processing::Command2_Click() { singleTouchPass(); }
+void Processing::Command10_Click() { singleTouchPass(); }
+
+// The passes of modes 3 and 6 are not built yet: their entry points run nothing.
 void Processing::Command8_Click() {}
 void Processing::Command9_Click() {}
-void Processing::Command10_Click() {}
+
+void Processing::Command7_Click() { f_.Picture2.setImage(f_.Picture1.image()); }
+
+void Processing::acquireFrame() {
+  step([&] {
+    if (!document_) throw std::runtime_error("no capture window");
+    document_->sdk2000().grabToSlot(slot_);
+  });
+  step([&] {
+    if (std::optional<QImage> picture = slot_.get()) f_.Picture1.setImage(*picture);
+  });
+  step([&] { slot_.clear(); });
+}
+
+void Processing::singleTouchPass() {
+  step([&] { loop_.processEvents(); });
+
+  double s = 0;
+  step([&] { s = numericValue(f_.Text6.text()); });
+  step([&] {
+    if (s < 1) {
+      s = 1;
+      f_.Text6.setText(QStringLiteral("1"));
+    }
+  });
+  step([&] {
+    if (s > 4) {
+      s = 4;
+      f_.Text6.setText(QStringLiteral("4"));
+    }
+  });
+  const int stride = static_cast<int>(roundHalfEven(s));
+
+  // A field that does not fit 16 bits leaves its value at 0 for this pass.
+  int x0 = 0, y0 = 0, x3 = 0, y3 = 0, threshold = 0;
+  step([&] { x0 = int16OfText(f_.Text1[0]); });
+  step([&] { y0 = int16OfText(f_.Text2[0]); });
+  step([&] { x3 = int16OfText(f_.Text1[3]); });
+  step([&] { y3 = int16OfText(f_.Text2[3]); });
+  step([&] { threshold = int16OfText(f_.Text4); });
+
+  acquireFrame();
+
+  std::optional<Touch> touch;
+  if (!f_.Picture2.hasImage()) {
+    // Nothing to compare with yet: this frame becomes the reference and counts as no touch.
+    step([&] { Command7_Click(); });
+  } else {
+    step([&] {
+      // Other handlers may replace the pictures while the pass yields, so the views are taken
+      // afresh for every row.
+      for (long long y = y0; y <= y3; y += stride) {
+        loop_.processEvents();
+        touch = scanRow(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()),
+                        static_cast<int>(y), x0, x3, stride, threshold);
+        if (touch) break;
+      }
+    });
+  }
+
+  if (touch) {
+    const int x = touch->x, y = touch->y;
+    step([&] { f_.Text5[0].setText(decimalText(x)); });
+    step([&] { f_.Text5[1].setText(decimalText(y)); });
+    step([&] {
+      f_.Text16.setText(":::MOUSEX=" + fourDigitText(x) + ",Y=" + fourDigitText(y) + ".");
+    });
+    step([&] { f_.Label2.setCaption(decimalText(touch->difference)); });
+    step([&] { loop_.processEvents(); });
+    step([&] { dispatch_.dragPress(); });
+  } else {
+    step([&] { dispatch_.dragRelease(); });
+  }
+
+  step([&] {
+    if (f_.Option3[2].selected()) Command7_Click();
+  });
+}
 
 }  // namespace vornix::engine

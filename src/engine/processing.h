@@ -2,21 +2,49 @@
 // The processing functions: the click actions of the hidden buttons that the main tick runs,
 // one per family of projection modes.
 
+#include "capture/frame_slot.h"
+#include "form/event_loop.h"
 #include "panel/mainfrm.h"
+
+namespace vornix::capture {
+class frmDocument;
+}
+namespace vornix::output {
+class PointerDispatch;
+}
 
 namespace vornix::engine {
 
 class Processing {
 public:
-  explicit Processing(panel::MAINFRM& f) : f_(f) {}
+  // document: the default capture window whose component grabs the frames (none: no frame is
+  // ever taken and Picture1 keeps what it holds). slot: where the component puts the frame.
+  Processing(panel::MAINFRM& f, form::EventLoop& loop, capture::frmDocument* document,
+             capture::FrameSlot& slot, output::PointerDispatch& dispatch)
+      : f_(f), loop_(loop), document_(document), slot_(slot), dispatch_(dispatch) {}
 
   void Command2_Click();   // processing function 0: floor, wall and page modes 0, 1, 2
   void Command8_Click();   // processing function 3: rear projection, mode 3
   void Command9_Click();   // processing function 6: two-point touch, mode 6
   void Command10_Click();  // processing function 7: page-flip click, mode 7
 
+  // Set reference: a copy of the current frame in Picture1 becomes the reference in Picture2.
+  void Command7_Click();
+
+  // The frame acquisition every pass starts with: the component puts its current frame into
+  // the slot, the slot's picture becomes Picture1 (an empty slot leaves Picture1 as it was),
+  // the slot is cleared. Each of the three steps is guarded on its own.
+  void acquireFrame();
+
 private:
-  [[maybe_unused]] panel::MAINFRM& f_;
+  // The single-touch pass shared by processing functions 0 and 7.
+  void singleTouchPass();
+
+  panel::MAINFRM& f_;
+  form::EventLoop& loop_;
+  capture::frmDocument* document_;
+  capture::FrameSlot& slot_;
+  output::PointerDispatch& dispatch_;
 };
 
 }  // namespace vornix::engine

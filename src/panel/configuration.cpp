@@ -1,0 +1,143 @@
+#include "panel/configuration.h"
+
+#include "base/ini_file.h"
+#include "base/text_rules.h"
+#include "base/trace.h"
+#include "form/errors.h"
+#include "panel/system.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace vornix::panel {
+
+namespace {
+
+constexpr const char* kCamera = "射像机";
+constexpr const char* kScreenArea = "鼠标活动范围";
+constexpr const char* kThreshold = "阀值";
+constexpr const char* kSystem = "系统";
+constexpr const char* kSerial = "多图合成";
+constexpr const char* kMultiTouch = "多点触摸";
+constexpr const char* kPageFlip = "翻书模式鼠标点击";
+
+constexpr const char* kCornerX[4] = {"x0", "x1", "x2", "x3"};
+constexpr const char* kCornerY[4] = {"Y0", "Y1", "Y2", "Y3"};
+constexpr const char* kScreenAreaKeys[4] = {"左坐标", "顶坐标", "宽度", "高度"};
+constexpr const char* kPageFlipKeys[4] = {"左翻页X", "左翻页Y", "右翻页X", "右翻页Y"};
+
+// A stored text that holds no number where a number is needed ("", "abc").
+class TypeMismatchError : public form::HandlerError {
+public:
+  TypeMismatchError() : HandlerError("type mismatch") {}
+};
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// Whether the text's leading characters form a number, read as numericValue reads it: blanks,
+// an optional sign, then digits and at most one point with at least one digit among them.
+bool startsWithNumber(QStringView text) {
+  qsizetype i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+  bool seenPoint = false;
+  for (; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (isDigit(c)) return true;
+    if (c == u'.' && !seenPoint)
+      seenPoint = true;
+    else if (!isBlank(c))
+      return false;
+  }
+  return false;
+}
+
+double numberOf(const QString& text) {
+  if (!startsWithNumber(text)) throw TypeMismatchError();
+  return numericValue(text);
+}
+
+// A whole number, rounded half to even; raises on a text without a number or out of range.
+int wholeNumberOf(const QString& text) { return form::int16Of(numberOf(text)); }
+
+}  // namespace
+
+QString configurationPath(const QString& configured) {
+  if (!configured.isEmpty()) return configured;
+  return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromUtf8(kConfigFileName));
+}
+
+QString Configuration::path() const { return configurationPath(ports_.configFile); }
+
+QString Configuration::read(const char* section, const char* key) const {
+  return ReadIniValue(path(), QString::fromUtf8(section), QString::fromUtf8(key));
+}
+
+// A refused write is not the operator's concern; the writer prints it in the trace.
+void Configuration::write(const char* section, const char* key, const QString& value) const {
+  WriteIniValue(path(), QString::fromUtf8(section), QString::fromUtf8(key), value);
+}
+
+void Configuration::Command4_Click() {
+  trace("config", "save " + path());
+  for (std::size_t i = 0; i < 4; ++i) {
+    write(kCamera, kCornerX[i], f_.Text1[i].text());
+    write(kCamera, kCornerY[i], f_.Text2[i].text());
+  }
+  for (std::size_t i = 0; i < 4; ++i) write(kScreenArea, kScreenAreaKeys[i], f_.Text3[i].text());
+  write(kThreshold, "阀值", f_.Text4.text());
+  write(kThreshold, "速度系数", f_.Text6.text());
+  write(kThreshold, "自动调解阀值", decimalText(f_.Check3.value()));
+  write(kSystem, "程序运行直接隐藏", decimalText(f_.Check2.value()));
+  write(kSystem, "鼠标移动", decimalText(f_.Check1.value()));
+  write(kSystem, "鼠标点击", decimalText(f_.Check4.value()));
+  write(kSystem, "投影方式", f_.Label9.caption());
+  write(kSerial, "启用多图合成", decimalText(f_.Check6.value()));
+  write(kSerial, "通信端口", f_.Text7.text());
+  write(kSerial, "本机状态", f_.Option5[1].selected() ? QStringLiteral("1") : QStringLiteral("0"));
+  write(kSystem, "控制鼠标拖动点击", decimalText(f_.Check7.value()));
+  write(kMultiTouch, "启用多点触摸", decimalText(f_.Check8.value()));
+  for (std::size_t i = 0; i < 4; ++i) write(kPageFlip, kPageFlipKeys[i], f_.Text22[i].text());
+}
+
+void Configuration::Command5_Click() {
+  using form::step;
+  trace("config", "load " + path());
+
+  for (std::size_t i = 0; i < 4; ++i) {
+    step([&] { f_.Text1[i].setText(read(kCamera, kCornerX[i])); });
+    step([&] { f_.Text2[i].setText(read(kCamera, kCornerY[i])); });
+  }
+  for (std::size_t i = 0; i < 4; ++i) step([&] { f_.Text3[i].setText(read(kScreenArea, kScreenAreaKeys[i])); });
+  step([&] { f_.Text4.setText(read(kThreshold, "阀值")); });
+  step([&] { f_.Text6.setText(read(kThreshold, "速度系数")); });
+
+  const std::pair<CheckBox*, std::pair<const char*, const char*>> boxes[] = {
+      {&f_.Check1, {kSystem, "鼠标移动"}},       {&f_.Check2, {kSystem, "程序运行直接隐藏"}},
+      {&f_.Check3, {kThreshold, "自动调解阀值"}}, {&f_.Check4, {kSystem, "鼠标点击"}},
+      {&f_.Check6, {kSerial, "启用多图合成"}},    {&f_.Check7, {kSystem, "控制鼠标拖动点击"}},
+      {&f_.Check8, {kMultiTouch, "启用多点触摸"}}};
+  for (const auto& [box, entry] : boxes)
+    step([&] { box->setValue(wholeNumberOf(read(entry.first, entry.second))); });
+
+  step([&] { f_.Text7.setText(read(kSerial, "通信端口")); });
+
+  step([&] {
+    bool receive = false;
+    step([&] { receive = numberOf(read(kSerial, "本机状态")) != 0; });
+    f_.Option5[receive ? 1 : 0].setSelected(true);
+  });
+
+  step([&] {
+    int mode = 0;  // absent or not a whole number: mode 0
+    step([&] { mode = wholeNumberOf(read(kSystem, "投影方式")); });
+    if (mode > static_cast<int>(f_.Option4.size()) - 1) mode = 0;
+    if (mode < 0) return;  // names no button: the selection stays
+    f_.Option4[static_cast<std::size_t>(mode)].setSelected(true);
+  });
+
+  for (std::size_t i = 0; i < 4; ++i) step([&] { f_.Text22[i].setText(read(kPageFlip, kPageFlipKeys[i])); });
+}
+
+}  // namespace vornix::panel

@@ -1,0 +1,39 @@
+#pragma once
+// The configuration file: "保存参数" writes the panel's stored controls, "读取参数" (and the
+// start-up) reads them back. Every value is read from or written to the file on its own, and
+// the path is built afresh for each of them.
+
+#include "panel/mainfrm.h"
+
+#include <QString>
+
+namespace vornix::panel {
+
+struct Ports;
+
+// The file name the program uses beside its executable.
+inline constexpr const char* kConfigFileName = "Vornix配置文件.ini";
+
+// The configuration file: the configured path, or kConfigFileName in the program's folder.
+QString configurationPath(const QString& configured);
+
+class Configuration {
+public:
+  Configuration(MAINFRM& f, const Ports& ports) : f_(f), ports_(ports) {}
+
+  // Save: the 28 entries, section by section in the order a first save lays them out.
+  void Command4_Click();
+  // Load: eight steps, each on its own; a step whose text cannot be converted, or whose value
+  // the control refuses, leaves that control as it was.
+  void Command5_Click();
+
+private:
+  QString path() const;
+  QString read(const char* section, const char* key) const;
+  void write(const char* section, const char* key, const QString& value) const;
+
+  MAINFRM& f_;
+  const Ports& ports_;
+};
+
+}  // namespace vornix::panel

@@ -1,0 +1,58 @@
+#include "panel/startup.h"
+
+#include "base/text_rules.h"
+#include "base/trace.h"
+#include "capture/frm_document.h"
+#include "output/pointer.h"
+#include "panel/system.h"
+
+#include <QProcess>
+
+namespace vornix::panel {
+
+void Startup::Form_Load() {
+  f_.window.setLeft(kPanelLeftTwips);
+  f_.window.setTop(kPanelTopTwips);
+  if (capture::frmDocument* document = ports_.document) {
+    // Referring to the capture window loads it before its top edge is set.
+    document->load(ports_.dialogs);
+    document->window.setTop(kPanelTopTwips);
+    document->window.setLeft(f_.window.width() + 1000);
+    document->window.hide();
+  }
+  configuration_.Command5_Click();
+  if (f_.Check2.value() == 1) Command1_Click();
+  ports_.loop.processEvents();
+}
+
+void Startup::Command1_Click() { f_.window.hide(); }
+
+void Startup::Command11_Click() { f_.Picture4.clear(); }
+
+void Startup::Command3_Click() {
+  ports_.pointer.releaseHeldButton();
+  if (ports_.quit) ports_.quit();
+}
+
+void Startup::Command6_Click() {
+  if (ports_.dialogs.question(QStringLiteral("真的要关机吗？"), QStringLiteral("关闭电源")) != form::Answer::Yes)
+    return;
+  const QStringList& command = ports_.powerOffCommand;
+  // A refused or missing command goes unnoticed by the operator.
+  if (command.isEmpty() || !QProcess::startDetached(command.front(), command.mid(1)))
+    trace("error", "power off: " + command.join(u' '));
+}
+
+void Startup::Timer2_Timer() {
+  if (ports_.pointer.GetCursorPos() != QPoint(0, 0)) return;
+  f_.window.show();
+  f_.window.setState(form::WindowState::Normal);
+}
+
+void Startup::Timer4_Timer() {
+  const QPoint position = ports_.pointer.GetCursorPos();
+  f_.Text22[4].setText(decimalText(position.x()));
+  f_.Text22[5].setText(decimalText(position.y()));
+}
+
+}  // namespace vornix::panel

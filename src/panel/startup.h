@@ -1,0 +1,39 @@
+#pragma once
+// The panel's start-up sequence, its window commands (hide, clear, end, shut down) and the two
+// pointer watchers: the restore watcher that brings a hidden panel back from the top-left
+// screen corner, and the pointer read-out.
+
+#include "panel/configuration.h"
+#include "panel/mainfrm.h"
+
+namespace vornix::panel {
+
+struct Ports;
+
+class Startup {
+public:
+  Startup(MAINFRM& f, Ports& ports, Configuration& configuration)
+      : f_(f), ports_(ports), configuration_(configuration) {}
+
+  // Places the panel and the default capture window, loads the configuration, hides the panel
+  // when "程序运行直接隐藏" is checked, and lets pending events run once.
+  void Form_Load();
+
+  void Command1_Click();   // "隐藏"
+  void Command11_Click();  // "清屏"
+  void Command3_Click();   // "结束": ends the program at once, saving nothing
+  void Command6_Click();   // "关机", after the operator's confirmation
+
+  void Timer2_Timer();  // restore watcher
+  void Timer4_Timer();  // pointer read-out
+
+  static constexpr double kPanelLeftTwips = 1000;
+  static constexpr double kPanelTopTwips = 1000;
+
+private:
+  MAINFRM& f_;
+  Ports& ports_;
+  Configuration& configuration_;
+};
+
+}  // namespace vornix::panel

@@ -1,0 +1,200 @@
+#include "ui/panel_window.h"
+
+#include "form/errors.h"
+#include "ui/control_binders.h"
+#include "ui/panel_layout.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <cmath>
+
+namespace vornix::ui {
+namespace {
+
+// Read-outs written by the program, shown as sunken fields so they read as values.
+bool isReadout(const QString& name) {
+  static const QStringList readouts = {"Label2", "Label3", "Label9", "Label11", "Label14",
+                                       "Label20", "Label21", "Label24"};
+  return readouts.contains(name);
+}
+
+Qt::WindowStates qtStateOf(form::WindowState state) {
+  switch (state) {
+    case form::WindowState::Minimized: return Qt::WindowMinimized;
+    case form::WindowState::Maximized: return Qt::WindowMaximized;
+    default: return Qt::WindowNoState;
+  }
+}
+
+form::WindowState modelStateOf(Qt::WindowStates state) {
+  if (state & Qt::WindowMinimized) return form::WindowState::Minimized;
+  if (state & Qt::WindowMaximized) return form::WindowState::Maximized;
+  return form::WindowState::Normal;
+}
+
+}  // namespace
+
+PanelWindow::PanelWindow(panel::MAINFRM& f, QWidget* parent) : QWidget(parent), f_(f) {
+  setObjectName(f.window.name());
+  QFont panelFont(QStringLiteral("WenQuanYi Zen Hei"));
+  panelFont.setPixelSize(12);
+  setFont(panelFont);
+  setFixedSize(kPanelWidth, kPanelHeight);
+
+  buildFrames();
+  buildPictures();
+  buildControls();
+
+  QPointer<PanelWindow> self(this);
+  f.window.subscribe([self] {
+    if (self) self->applyWindowModel();
+  });
+  applyWindowModel();
+}
+
+QWidget* PanelWindow::widgetFor(const form::Control& control) const {
+  return widgets_.value(&control, nullptr);
+}
+
+PictureView* PanelWindow::pictureView(const form::Picture& picture) const {
+  return static_cast<PictureView*>(widgetFor(picture));
+}
+
+QWidget* PanelWindow::parentFor(form::Control& control) {
+  if (&control == &f_.Command11) return widgetFor(f_.Picture4);
+  if (form::Frame* frame = control.frame()) return widgetFor(*frame);
+  return this;
+}
+
+void PanelWindow::place(form::Control& control, QWidget* widget) {
+  widgets_.insert(&control, widget);
+  if (const auto rect = panelGeometry(control.fullName())) widget->setGeometry(*rect);
+  else qWarning("PanelWindow: no place for %s", qPrintable(control.fullName()));
+}
+
+void PanelWindow::buildFrames() {
+  // Outer frames before the frames inside them.
+  std::function<void(form::Frame&)> build = [&](form::Frame& frame) {
+    if (widgets_.contains(&frame)) return;
+    if (form::Frame* outer = frame.frame()) build(*outer);
+    place(frame, bindFrame(frame, parentFor(frame)));
+  };
+  for (form::Control* control : f_.controls())
+    if (auto* frame = dynamic_cast<form::Frame*>(control)) build(*frame);
+}
+
+void PanelWindow::buildPictures() {
+  struct Pane {
+    form::Picture& picture;
+    const char* title;
+    int number;
+  };
+  const Pane panes[] = {{f_.Picture1, "当前", 1}, {f_.Picture2, "基准", 2},
+                        {f_.Picture3, "映射预览", 3}, {f_.Picture4, "绘图", 4},
+                        {f_.Picture5, "", 5}};
+  for (const Pane& pane : panes) {
+    auto* view = new PictureView(pane.picture, QString::fromUtf8(pane.title), parentFor(pane.picture));
+    place(pane.picture, view);
+    if (pane.number == 3 || pane.number == 5) continue;
+    view->setMouseTracking(true);
+    QPointer<PanelWindow> self(this);
+    const int number = pane.number;
+    view->onMouseMove = [self, number](double x, double y) {
+      if (!self || !self->onPictureMouseMove) return;
+      const std::string handler = "Picture" + std::to_string(number) + "_MouseMove";
+      form::runEvent(handler.c_str(), [&] { self->onPictureMouseMove(number, x, y); });
+    };
+  }
+  QPointer<PanelWindow> self(this);
+  pictureView(f_.Picture1)->onMouseDown = [self](double x, double y) {
+    if (!self || !self->onPicture1MouseDown) return;
+    form::runEvent("Picture1_MouseDown", [&] { self->onPicture1MouseDown(x, y); });
+  };
+
+  PictureView* camera = pictureView(f_.Picture1);
+  for (form::Shape& shape : f_.Shape1) widgets_.insert(&shape, camera->addShape(shape));
+
+  PictureView* preview = pictureView(f_.Picture3);
+  const QColor captured(0x2e, 0xa0, 0x43), mapped(0xd0, 0x30, 0x30), monitor(0x20, 0x50, 0xe0);
+  for (form::Label* label : {&f_.Label1, &f_.Label19})
+    widgets_.insert(label, preview->addMarker(*label, captured, Qt::white));
+  for (form::Label* label : {&f_.Label7, &f_.Label18})
+    widgets_.insert(label, preview->addMarker(*label, mapped, Qt::white));
+  widgets_.insert(&f_.Label22, pictureView(f_.Picture5)->addMarker(f_.Label22, monitor, Qt::white));
+}
+
+void PanelWindow::buildControls() {
+  for (form::Control* control : f_.controls()) {
+    if (widgets_.contains(control)) continue;  // frames, pictures and their markers
+    QWidget* parent = parentFor(*control);
+    if (auto* button = dynamic_cast<form::Button*>(control)) {
+      place(*control, bindButton(*button, parent));
+    } else if (auto* check = dynamic_cast<form::CheckBox*>(control)) {
+      place(*control, bindCheckBox(*check, parent));
+    } else if (auto* option = dynamic_cast<form::OptionButton*>(control)) {
+      place(*control, bindOptionButton(*option, parent));
+    } else if (auto* text = dynamic_cast<form::TextBox*>(control)) {
+      place(*control, bindTextBox(*text, parent));
+    } else if (auto* label = dynamic_cast<form::Label*>(control)) {
+      QLabel* widget = bindLabel(*label, parent);
+      if (isReadout(control->fullName())) {
+        widget->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        widget->setIndent(2);
+      }
+      place(*control, widget);
+    }
+    // Timers have no widget.
+  }
+}
+
+void PanelWindow::applyWindowModel() {
+  const form::Window& model = f_.window;
+  applyingModel_ = true;
+  setWindowTitle(model.caption);
+
+  const QPoint position(int(std::lround(model.left() / form::Window::kTwipsPerPixel)),
+                        int(std::lround(model.top() / form::Window::kTwipsPerPixel)));
+  if (position != appliedPosition_) {
+    appliedPosition_ = position;
+    move(position);
+  }
+  const Qt::WindowStates wanted = qtStateOf(model.state());
+  const bool stateDiffers = (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) != wanted;
+  if (!model.visible()) {
+    if (stateDiffers) setWindowState((windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized)) | wanted);
+    if (isVisible()) hide();
+  } else if (stateDiffers || !isVisible()) {
+    // The show* calls also bring a minimised window back on a real desktop.
+    switch (model.state()) {
+      case form::WindowState::Minimized: showMinimized(); break;
+      case form::WindowState::Maximized: showMaximized(); break;
+      default: showNormal(); break;
+    }
+  }
+  applyingModel_ = false;
+}
+
+void PanelWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (onClose) {
+    form::runEvent("MAINFRM_Close", onClose);
+    return;
+  }
+  f_.window.hide();
+}
+
+void PanelWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && !applyingModel_)
+    f_.window.setState(modelStateOf(windowState()));
+}
+
+}  // namespace vornix::ui

@@ -1,0 +1,55 @@
+#pragma once
+// The control panel MAINFRM as a Qt window. Every control of the panel has a widget that shows
+// it and follows its changes; the operator's input becomes a write to the control, so the
+// control's handler runs as if the program had written it.
+//
+// The window's visibility, state and position follow f.window: the constructor shows the window
+// when the model says it is visible, and a later hide/show/state/position change of the model
+// is applied to the window. The operator minimising or restoring the window is written back to
+// the model's state.
+
+#include "panel/mainfrm.h"
+#include "ui/picture_view.h"
+
+#include <QHash>
+#include <QWidget>
+
+#include <functional>
+
+namespace vornix::ui {
+
+class PanelWindow : public QWidget {
+public:
+  explicit PanelWindow(panel::MAINFRM& f, QWidget* parent = nullptr);
+
+  // A press on the camera pane Picture1, in its pixels (fractional).
+  std::function<void(double x, double y)> onPicture1MouseDown;
+  // The mouse moving over Picture1, Picture2 or Picture4 (pictureNumber 1, 2 or 4), in pixels.
+  std::function<void(int pictureNumber, double x, double y)> onPictureMouseMove;
+  // The operator closed the window with its close box. Without it, closing hides the panel
+  // (f.window becomes hidden), from where the program can show it again.
+  std::function<void()> onClose;
+
+  // The widget showing a control (nullptr for the timers).
+  QWidget* widgetFor(const form::Control& control) const;
+  PictureView* pictureView(const form::Picture& picture) const;
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+private:
+  QWidget* parentFor(form::Control& control);
+  void buildFrames();
+  void buildPictures();
+  void buildControls();
+  void place(form::Control& control, QWidget* widget);
+  void applyWindowModel();
+
+  panel::MAINFRM& f_;
+  QHash<const form::Control*, QWidget*> widgets_;
+  bool applyingModel_ = false;
+  QPoint appliedPosition_{-1, -1};
+};
+
+}  // namespace vornix::ui

@@ -1,0 +1,161 @@
+#include "ui/picture_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace vornix::ui {
+namespace {
+
+constexpr double kModelWidth = form::Picture::kWidth;
+constexpr double kModelHeight = form::Picture::kHeight;
+
+const QColor kBackground(0x1e, 0x22, 0x28);
+const QColor kPointColour(0xff, 0xd0, 0x30);
+const QColor kShapeColour(0xff, 0x40, 0x40);
+
+}  // namespace
+
+PictureView::PictureView(form::Picture& picture, QString title, QWidget* parent)
+    : QWidget(parent), picture_(picture), title_(std::move(title)) {
+  setObjectName(picture.fullName());
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  QPointer<PictureView> self(this);
+  picture.subscribe([self] {
+    if (!self) return;
+    self->setEnabled(self->picture_.enabled());
+    self->setVisible(self->picture_.visible());
+    // Markers placed in user units follow a scale change of their picture.
+    for (const LabelMarker& marker : self->labels_) self->placeMarker(marker);
+    self->update();
+  });
+  setEnabled(picture.enabled());
+  setVisible(picture.visible());
+}
+
+QLabel* PictureView::addMarker(form::Label& label, const QColor& background,
+                               const QColor& foreground) {
+  auto* widget = new QLabel(label.caption(), this);
+  widget->setObjectName(label.fullName());
+  widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+  QFont small = widget->font();
+  small.setPixelSize(11);
+  widget->setFont(small);
+  widget->setStyleSheet(QStringLiteral("QLabel { background: %1; color: %2; padding: 0px 2px; }")
+                            .arg(background.name(), foreground.name()));
+  widget->adjustSize();
+  labels_.push_back({&label, widget});
+
+  QPointer<PictureView> self(this);
+  const std::size_t index = labels_.size() - 1;
+  label.subscribe([self, index] {
+    if (self) self->placeMarker(self->labels_[index]);
+  });
+  placeMarker(labels_.back());
+  return widget;
+}
+
+QWidget* PictureView::addShape(form::Shape& shape) {
+  auto* widget = new QWidget(this);
+  widget->setObjectName(shape.fullName());
+  widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+  widget->setStyleSheet(QStringLiteral("border: 1px solid %1;").arg(kShapeColour.name()));
+  widget->setAttribute(Qt::WA_StyledBackground);
+  // A marker is shown once the program has placed it; the design position is not meaningful.
+  widget->hide();
+  shapes_.push_back({&shape, widget});
+
+  QPointer<PictureView> self(this);
+  const std::size_t index = shapes_.size() - 1;
+  shape.subscribe([self, index] {
+    if (!self) return;
+    ShapeMarker& marker = self->shapes_[index];
+    marker.placed = true;
+    self->placeShape(marker);
+  });
+  return widget;
+}
+
+QPointF PictureView::toPicturePixels(QPointF viewPoint) const {
+  return {viewPoint.x() * kModelWidth / width(), viewPoint.y() * kModelHeight / height()};
+}
+
+QPointF PictureView::toViewPixels(QPointF picturePixels) const {
+  return {picturePixels.x() * width() / kModelWidth, picturePixels.y() * height() / kModelHeight};
+}
+
+QPointF PictureView::mapFromScale(QPointF userPoint, const QRectF& scale) const {
+  return {(userPoint.x() - scale.left()) * width() / scale.width(),
+          (userPoint.y() - scale.top()) * height() / scale.height()};
+}
+
+void PictureView::placeMarker(const LabelMarker& marker) {
+  const form::Label& label = *marker.label;
+  QLabel* widget = marker.widget;
+  if (widget->text() != label.caption()) {
+    widget->setText(label.caption());
+    widget->adjustSize();
+  }
+  QRectF scale = label.placedInScale();
+  if (scale.width() == 0 || scale.height() == 0) scale = picture_.scale();
+  const bool placeable = label.placed() && scale.width() != 0 && scale.height() != 0;
+  widget->setVisible(label.visible() && placeable);
+  if (!placeable) return;
+
+  // The marker's top-left corner sits at the label's position; it is kept inside the pane so
+  // that a point on or beyond the edge of the range stays in sight.
+  const QPointF at = mapFromScale(label.position(), scale);
+  const double x = std::clamp(at.x(), 0.0, double(std::max(0, width() - widget->width())));
+  const double y = std::clamp(at.y(), 0.0, double(std::max(0, height() - widget->height())));
+  widget->move(int(std::floor(x)), int(std::floor(y)));
+}
+
+void PictureView::placeShape(ShapeMarker& marker) {
+  const form::Shape& shape = *marker.shape;
+  const QPointF topLeft = toViewPixels({shape.left, shape.top});
+  const QPointF size = toViewPixels({shape.width, shape.height});
+  marker.widget->setGeometry(int(std::round(topLeft.x())), int(std::round(topLeft.y())),
+                             std::max(1, int(std::round(size.x()))),
+                             std::max(1, int(std::round(size.y()))));
+  marker.widget->setVisible(marker.placed && shape.visible());
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), kBackground);
+  if (picture_.hasImage()) painter.drawImage(rect(), picture_.image());
+
+  const QRectF scale = picture_.scale();
+  if (!picture_.points().empty() && scale.width() != 0 && scale.height() != 0) {
+    painter.setPen(kPointColour);
+    for (const QPointF& point : picture_.points()) painter.drawPoint(mapFromScale(point, scale));
+  }
+
+  if (!title_.isEmpty()) {
+    QFont titleFont = font();
+    titleFont.setPixelSize(11);
+    painter.setFont(titleFont);
+    const QRect box = painter.fontMetrics().boundingRect(title_).adjusted(-3, -1, 3, 1);
+    const QRect at(QPoint(0, 0), box.size());
+    painter.fillRect(at, QColor(0, 0, 0, 150));
+    painter.setPen(Qt::white);
+    painter.drawText(at, Qt::AlignCenter, title_);
+  }
+  if (!isEnabled()) painter.fillRect(rect(), QColor(128, 128, 128, 80));
+}
+
+void PictureView::mousePressEvent(QMouseEvent* event) {
+  const QPointF at = toPicturePixels(event->position());
+  if (onMouseDown) onMouseDown(at.x(), at.y());
+  event->accept();
+}
+
+void PictureView::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF at = toPicturePixels(event->position());
+  if (onMouseMove) onMouseMove(at.x(), at.y());
+  event->accept();
+}
+
+}  // namespace vornix::ui

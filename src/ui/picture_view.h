@@ -1,0 +1,62 @@
+#pragma once
+// A picture pane of the panel: paints the model's image and plotted points, carries the marker
+// labels and shapes that sit on the picture, and reports the mouse in picture pixels.
+
+#include "form/controls.h"
+
+#include <QLabel>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace vornix::ui {
+
+class PictureView : public QWidget {
+public:
+  // title is painted in the pane's top-left corner (empty: none).
+  PictureView(form::Picture& picture, QString title, QWidget* parent = nullptr);
+
+  form::Picture& picture() const { return picture_; }
+
+  // A label placed on the picture as a captioned marker, in the scale it was placed in.
+  QLabel* addMarker(form::Label& label, const QColor& background, const QColor& foreground);
+  // A small rectangle marker in picture pixels.
+  QWidget* addShape(form::Shape& shape);
+
+  // Picture pixels (the model's 320 x 240 grid) of a point of the pane, and back.
+  QPointF toPicturePixels(QPointF viewPoint) const;
+  QPointF toViewPixels(QPointF picturePixels) const;
+  // Where a point given in user units of `scale` lands on the pane.
+  QPointF mapFromScale(QPointF userPoint, const QRectF& scale) const;
+
+  // Pane pixels (fractional) of a press / a move; set by the window that owns the pane.
+  std::function<void(double x, double y)> onMouseDown;
+  std::function<void(double x, double y)> onMouseMove;
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+  struct LabelMarker {
+    form::Label* label;
+    QLabel* widget;
+  };
+  struct ShapeMarker {
+    form::Shape* shape;
+    QWidget* widget;
+    bool placed = false;
+  };
+
+  void placeMarker(const LabelMarker& marker);
+  void placeShape(ShapeMarker& marker);
+
+  form::Picture& picture_;
+  QString title_;
+  std::vector<LabelMarker> labels_;
+  std::vector<ShapeMarker> shapes_;
+};
+
+}  // namespace vornix::ui

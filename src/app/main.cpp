@@ -1,10 +1,19 @@
 // vornix: the driver console. Builds the system on Qt-backed ports, shows the panel unless
-// headless, and runs the event loop.
+// headless, runs the start-up sequence and then the event loop.
 
 #include "app/options.h"
+#include "app/quit_signals.h"
+#include "base/ini_file.h"
+#include "base/text_rules.h"
 #include "base/trace.h"
+#include "capture/capture_component.h"
+#include "capture/frm_document.h"
 #include "form/dialogs.h"
+#include "form/errors.h"
+#include "output/pointer.h"
+#include "panel/configuration.h"
 #include "panel/system.h"
+#include "platform/pointer_factory.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
 #include "ui/panel_window.h"
@@ -12,9 +21,24 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include <cstdio>
 #include <memory>
 
 using namespace vornix;
+
+namespace {
+
+// The screen the uinput device spans before the configuration is applied: the stored mouse
+// activity range (left + width by top + height), or 1024 x 768.
+QSize pointerScreen(const QString& configFile) {
+  const QString path = panel::configurationPath(configFile);
+  const auto read = [&](const char* key) { return numericValue(ReadIniValue(path, "鼠标活动范围", key)); };
+  const int width = int(read("左坐标") + read("宽度"));
+  const int height = int(read("顶坐标") + read("高度"));
+  return width > 0 && height > 0 ? QSize(width, height) : QSize(1024, 768);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QStringList arguments;
@@ -29,6 +53,21 @@ int main(int argc, char** argv) {
   else
     application = std::make_unique<QApplication>(argc, argv);
   Trace::instance().setEnabled(options.trace);
+  app::quitOnSignals();
+
+  platform::PointerSetup pointerSetup =
+      platform::makePointer(*platform::parsePointerChoice(options.pointer), pointerScreen(options.configFile));
+  if (!pointerSetup.backend) {
+    std::fprintf(stderr, "vornix: %s\n", qPrintable(pointerSetup.warning));
+    return 1;
+  }
+  if (!pointerSetup.warning.isEmpty()) std::fprintf(stderr, "vornix: %s\n", qPrintable(pointerSetup.warning));
+  // Releases a button held by the drag at every end of the program.
+  output::PointerOutput pointer(std::move(pointerSetup.backend), std::move(pointerSetup.cursor));
+
+  QString captureError;
+  capture::frmDocument document(capture::makeCapture(options.source, options.step, &captureError));
+  if (!captureError.isEmpty()) std::fprintf(stderr, "vornix: video source: %s\n", qPrintable(captureError));
 
   platform::QtEventLoop loop;
   form::ConsoleDialogs consoleDialogs;
@@ -36,13 +75,35 @@ int main(int argc, char** argv) {
   if (!options.headless) windowDialogs = std::make_unique<platform::QtDialogs>();
   form::Dialogs& dialogs = windowDialogs ? static_cast<form::Dialogs&>(*windowDialogs) : consoleDialogs;
 
-  panel::System system(panel::Ports{loop, dialogs});
+  panel::Ports ports{loop, dialogs, pointer, &document};
+  ports.configFile = options.configFile;
+  ports.quit = [] { QCoreApplication::exit(0); };
+  panel::System system(ports);
+
+  if (options.exitAtEnd) {
+    // The program ends once the pass that took the last frame of a file has finished.
+    auto tick = system.f.Timer1.onTimer;
+    system.f.Timer1.onTimer = [tick, &document] {
+      tick();
+      if (document.sdk2000().finished()) QCoreApplication::exit(0);
+    };
+  }
 
   std::unique_ptr<ui::PanelWindow> window;
   if (!options.headless) {
     window = std::make_unique<ui::PanelWindow>(system.f);
-    window->onClose = [] { QCoreApplication::quit(); };
-    window->show();
+    // Closing the panel ends the program, as "结束" does.
+    window->onClose = [&system] { system.f.Command3.click(); };
+    window->onPicture1MouseDown = [&system](double x, double y) { system.mapping.Picture1_MouseDown(x, y); };
+    window->onPictureMouseMove = [&system](int picture, double x, double y) {
+      if (picture == 1) system.probes.Picture1_MouseMove(0, 0, float(x), float(y));
+      if (picture == 2) system.probes.Picture2_MouseMove(0, 0, float(x), float(y));
+      if (picture == 4) system.probes.Picture4_MouseMove(0, 0, float(x), float(y));
+    };
   }
-  return application->exec();
+
+  form::runEvent("Form_Load", [&system] { system.startup.Form_Load(); });
+  const int status = application->exec();
+  pointer.releaseHeldButton();
+  return status;
 }

@@ -22,10 +22,31 @@ void System::wire() {
   f.Command8.onClick = [this] { processing.Command8_Click(); };
   f.Command9.onClick = [this] { processing.Command9_Click(); };
   f.Command10.onClick = [this] { processing.Command10_Click(); };
+  f.Command7.onClick = [this] { processing.Command7_Click(); };
 
   // Mode selection and the run switch.
   for (auto& button : f.Option4) button.onClick = [this](int index) { commands.Option4_Click(index); };
   f.Check5.onClick = [this] { commands.Check5_Click(); };
+
+  // Calibration and the point hand-overs; Picture1's press comes from the view.
+  for (auto& button : f.Option1) button.onClick = [this](int index) { mapping.Option1_Click(index); };
+  f.Text16.onChange = [this] { mapping.Text16_Change(); };
+  f.Text18.onChange = [this] { mapping.Text18_Change(); };
+
+  // Pointer output, drag switch and the swipe detector.
+  f.Text17.onChange = [this] { dispatch.Text17_Change(); };
+  f.Check7.onClick = [this] { dispatch.Check7_Click(); };
+  f.Text20.onChange = [this] { dispatch.Text20_Change(); };
+
+  // Configuration file, window commands and the pointer watchers.
+  f.Command4.onClick = [this] { configuration.Command4_Click(); };
+  f.Command5.onClick = [this] { configuration.Command5_Click(); };
+  f.Command1.onClick = [this] { startup.Command1_Click(); };
+  f.Command3.onClick = [this] { startup.Command3_Click(); };
+  f.Command6.onClick = [this] { startup.Command6_Click(); };
+  f.Command11.onClick = [this] { startup.Command11_Click(); };
+  f.Timer2.onTimer = [this] { startup.Timer2_Timer(); };
+  f.Timer4.onTimer = [this] { startup.Timer4_Timer(); };
 }
 
 }  // namespace vornix::panel

@@ -1,13 +1,11 @@
 #pragma once
 // What the pointer tests need from the machine, and the reason to skip when it is missing.
 
-#include <QByteArray>
-#include <QString>
-
 #include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 namespace vornix::platform::testing {
 
@@ -22,15 +20,15 @@ inline bool uinputWritable() { return ::access("/dev/uinput", W_OK) == 0; }
 class WithoutDisplay {
 public:
   WithoutDisplay() {
-    if (const char* display = std::getenv("DISPLAY")) saved_ = QByteArray(display);
+    if (const char* display = std::getenv("DISPLAY")) saved_ = std::string(display);
     ::unsetenv("DISPLAY");
   }
   ~WithoutDisplay() {
-    if (saved_) ::setenv("DISPLAY", saved_->constData(), 1);
+    if (saved_) ::setenv("DISPLAY", saved_->c_str(), 1);
   }
 
 private:
-  std::optional<QByteArray> saved_;
+  std::optional<std::string> saved_;
 };
 
 }  // namespace vornix::platform::testing

@@ -1,16 +1,36 @@
 #pragma once
 // A whole system on scripted ports: time moves only when the test advances the loop.
 
+#include "capture/frm_document.h"
 #include "form/dialogs.h"
 #include "form/scripted_loop.h"
+#include "output/pointer.h"
 #include "panel/system.h"
+#include "support/scripted_capture.h"
+
+#include <memory>
 
 namespace vornix::testing {
 
 struct TestSystem {
   form::ScriptedLoop loop;
   form::RecordingDialogs dialogs;
-  panel::System system{panel::Ports{loop, dialogs}};
+  output::RecordingPointer pointerEvents;
+  output::PointerOutput pointer{pointerEvents};
+  panel::System system{panel::Ports{loop, dialogs, pointer}};
+  panel::MAINFRM& f = system.f;
+};
+
+// A system whose default capture window hands out the frames the test queues in camera.frames.
+struct CameraTestSystem {
+  form::ScriptedLoop loop;
+  form::RecordingDialogs dialogs;
+  output::RecordingPointer pointerEvents;
+  output::PointerOutput pointer{pointerEvents};
+  std::unique_ptr<ScriptedCapture> cameraOwner = std::make_unique<ScriptedCapture>();
+  ScriptedCapture& camera = *cameraOwner;
+  capture::frmDocument document{std::move(cameraOwner)};
+  panel::System system{panel::Ports{loop, dialogs, pointer, &document}};
   panel::MAINFRM& f = system.f;
 };
 

@@ -1,0 +1,32 @@
+#pragma once
+// A capture component that hands out the frames a test queued, one per grab, and nothing once
+// the queue is empty.
+
+#include "base/frame.h"
+#include "capture/capture_component.h"
+
+#include <deque>
+
+namespace vornix::testing {
+
+class ScriptedCapture : public capture::CaptureComponent {
+public:
+  std::deque<QImage> frames;
+  int grabs = 0;
+
+  void release() override { frames.clear(); }
+  bool grabToSlot(capture::FrameSlot& slot) override {
+    ++grabs;
+    if (frames.empty()) return false;
+    slot.put(frames.front());
+    frames.pop_front();
+    return true;
+  }
+  int videoWidth() const override { return kFrameWidth; }
+  int videoHeight() const override { return kFrameHeight; }
+  std::int16_t channelNumber(bool) const override { return 0; }
+  bool finished() const override { return false; }
+  QString description() const override { return QStringLiteral("scripted frames"); }
+};
+
+}  // namespace vornix::testing

@@ -2,19 +2,17 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vornix::engine {
 
 namespace {
 
-inline int redAt(const uchar* row, int x) {
-  std::uint32_t pixel;  // 0xAARRGGBB in a little-endian RGB32 row
-  std::memcpy(&pixel, row + std::size_t(x) * 4, sizeof pixel);
-  return int((pixel >> 16) & 0xFF);
-}
-
-inline int absolute(int d) { return d < 0 ? -d : d; }
+// Red of a pixel of an RGB32 row (0xAARRGGBB).
+inline int redOf(std::uint32_t pixel) { return int((pixel >> 16) & 0xFF); }
 
 // Index of the first of count samples at columns first, first + stride, ... (all inside both
 // rows) whose red difference exceeds threshold; count when there is none. Blocks of samples are
@@ -22,37 +20,78 @@ inline int absolute(int d) { return d < 0 ? -d : d; }
 // searched again sample by sample. Stride is a template argument for the usual strides 1..4
 // (0: the run-time stride).
 template <int kStride>
-int firstOver(const uchar* current, const uchar* reference, int first, int count, int stride,
-              int threshold) {
+int firstOver(const std::uint32_t* current, const std::uint32_t* reference, int first, int count,
+              int stride, int threshold) {
   const int s = kStride > 0 ? kStride : stride;
-  constexpr int kBlock = 32;
+  constexpr int kBlock = 64;
   int i = 0;
   for (; i + kBlock <= count; i += kBlock) {
-    const int base = first + i * s;
-    int over = 0;
+    const std::uint32_t* a = current + first + i * s;
+    const std::uint32_t* b = reference + first + i * s;
+    unsigned over = 0;
     for (int k = 0; k < kBlock; ++k) {
-      const int x = base + k * s;
-      over |= absolute(redAt(current, x) - redAt(reference, x)) > threshold;
+      const int d = redOf(a[k * s]) - redOf(b[k * s]);
+      over |= unsigned(d > threshold) | unsigned(-d > threshold);
     }
     if (over) break;
   }
   for (; i < count; ++i) {
     const int x = first + i * s;
-    if (absolute(redAt(current, x) - redAt(reference, x)) > threshold) return i;
+    const int d = redOf(current[x]) - redOf(reference[x]);
+    if (d > threshold || -d > threshold) return i;
   }
   return count;
 }
 
-int firstOverAnyStride(const uchar* current, const uchar* reference, int first, int count,
+#if defined(__SSE2__)
+// Stride 1, four pixels to a vector: the bytewise absolute difference, kept on the red bytes,
+// less the threshold with saturation, is non-zero exactly where a sample is over. Threshold
+// must lie in 0..255.
+int firstOverContiguous(const std::uint32_t* current, const std::uint32_t* reference, int first,
+                        int count, int threshold) {
+  const __m128i redBytes = _mm_set1_epi32(0x00FF0000);
+  const __m128i limit = _mm_set1_epi32(threshold << 16);
+  const auto load = [](const std::uint32_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  };
+  constexpr int kBlock = 32;
+  int i = 0;
+  for (; i + kBlock <= count; i += kBlock) {
+    __m128i over = _mm_setzero_si128();
+    for (int k = 0; k < kBlock; k += 4) {
+      const __m128i a = load(current + first + i + k);
+      const __m128i b = load(reference + first + i + k);
+      const __m128i d = _mm_or_si128(_mm_subs_epu8(a, b), _mm_subs_epu8(b, a));
+      over = _mm_or_si128(over, _mm_subs_epu8(_mm_and_si128(d, redBytes), limit));
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())) != 0xFFFF) break;
+  }
+  return i + firstOver<1>(current, reference, first + i, count - i, 1, threshold);
+}
+#endif
+
+int firstOverAnyStride(const std::uint32_t* current, const std::uint32_t* reference, int first, int count,
                        int stride, int threshold) {
+  // A red difference is at most 255.
+  if (threshold > 255) return count;
   switch (stride) {
+#if defined(__SSE2__)
+    case 1: return firstOverContiguous(current, reference, first, count, threshold);
+#else
     case 1: return firstOver<1>(current, reference, first, count, 1, threshold);
+#endif
     case 2: return firstOver<2>(current, reference, first, count, 2, threshold);
     case 3: return firstOver<3>(current, reference, first, count, 3, threshold);
     case 4: return firstOver<4>(current, reference, first, count, 4, threshold);
     default: return firstOver<0>(current, reference, first, count, stride, threshold);
   }
 }
+
+inline const std::uint32_t* rowOf(const FrameView& frame, int y) {
+  return reinterpret_cast<const std::uint32_t*>(frame.pixelRow(y));
+}
+
+inline int absolute(int d) { return d < 0 ? -d : d; }
 
 }  // namespace
 
@@ -82,7 +121,7 @@ std::optional<Touch> scanRow(const FrameView& current, const FrameView& referenc
   const long long lastInBoth = std::min<long long>(x3, narrowest - 1);
   if (x <= lastInBoth) {
     const int count = static_cast<int>((lastInBoth - x) / stride + 1);
-    const int hit = firstOverAnyStride(current.pixelRow(y), reference.pixelRow(y),
+    const int hit = firstOverAnyStride(rowOf(current, y), rowOf(reference, y),
                                        static_cast<int>(x), count, stride, threshold);
     if (hit < count) return sampleAt(x + static_cast<long long>(hit) * stride);
     x += static_cast<long long>(count) * stride;

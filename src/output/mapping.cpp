@@ -56,7 +56,11 @@ void Mapping::Text16_Change() {
   f_.Label1.move(valueOf(f_.Text5[0]), valueOf(f_.Text5[1]), f_.Picture3.scale());
   if (numericValue(f_.Label9.caption()) == 7) {
     const double mappedX = valueOf(f_.Text8[0]);
-    f_.Label22.move(mappedX, f_.Label22.position().y(), f_.Picture5.scale());
+    // The monitor strip spans the mouse activity range, so the marker shows where across the
+    // screen the hand is.
+    f_.Picture5.setScale(QRectF(valueOf(f_.Text3[0]), valueOf(f_.Text3[1]), valueOf(f_.Text3[2]),
+                                valueOf(f_.Text3[3])));
+    f_.Label22.move(mappedX, valueOf(f_.Text3[1]), f_.Picture5.scale());
     f_.Text20.setText(decimalText(mappedX));
   }
 }

@@ -168,6 +168,7 @@ TEST_F(MappingTest, PageFlipModeFeedsTheSwipeMonitor) {
   touch(80, 120);
   EXPECT_EQ(f.Text20.text(), "256");
   EXPECT_EQ(f.Label22.position().x(), 256);
+  EXPECT_EQ(f.Label22.placedInScale(), QRectF(0, 0, 1024, 768));
   EXPECT_EQ(ts.system.dispatch.history()[29], 256);
 }
 

@@ -14,7 +14,7 @@ ParseResult parseOptions(const QStringList& arguments) {
   const QCommandLineOption trace("trace", "Print one line per event on stdout.");
   const QCommandLineOption source(
       "source", "Video source: demo, a device (/dev/video0 or 0), a video file, an image sequence "
-      "(frames/%04d.png) or gst:PIPELINE. Default: the first video device.", "SPEC");
+      "(frames/%04d.png) or gst:PIPELINE. Default: the first video device.", "SOURCE");
   const QCommandLineOption step("step", "Take the next frame of a file or sequence at each grab.");
   const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame.");
   const QCommandLineOption config("config", "Configuration file (default: Vornix配置文件.ini "
@@ -32,7 +32,10 @@ ParseResult parseOptions(const QStringList& arguments) {
     return result;
   }
   if (parser.isSet(help)) {
-    std::fputs(qPrintable(parser.helpText()), stdout);
+    // Parsed before the application object exists, which would otherwise name the program.
+    QString text = parser.helpText();
+    text.replace(QLatin1String("<executable_name>"), QLatin1String("vornix"));
+    std::fputs(qPrintable(text), stdout);
     result.exitStatus = 0;
     return result;
   }

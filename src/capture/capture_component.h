@@ -67,10 +67,10 @@ private:
 
 // Makes the component for a --source value: "demo" for the built-in scene; a device
 // ("/dev/video0" or an index "0"); a video file; an image-sequence pattern ("frames/%04d.png");
-// "gst:PIPELINE". An empty spec takes the first video device. In step mode a file, sequence or
+// "gst:PIPELINE". An empty text takes the first video device. In step mode a file, sequence or
 // pipeline gives its next frame at every grab instead of playing in real time. A source that
 // cannot be opened still yields a component (its channel number is negative) and, when error is
 // given, a description of the failure there.
-std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceSpec, bool step, QString* error);
+std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceText, bool step, QString* error);
 
 }  // namespace vornix::capture

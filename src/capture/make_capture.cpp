@@ -4,10 +4,10 @@
 
 namespace vornix::capture {
 
-std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceSpec, bool step, QString* error) {
+std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceText, bool step, QString* error) {
   if (error) error->clear();
-  if (sourceSpec == QLatin1String("demo")) return std::make_unique<DemoCapture>(step);
-  auto capture = std::make_unique<OpenCvCapture>(parseSourceSpec(sourceSpec), step);
+  if (sourceText == QLatin1String("demo")) return std::make_unique<DemoCapture>(step);
+  auto capture = std::make_unique<OpenCvCapture>(parseVideoSource(sourceText), step);
   if (error && !capture->isOpen()) *error = capture->openError();
   return capture;
 }

@@ -74,33 +74,33 @@ struct OpenCvCapture::Device {
   cv::VideoCapture cap;
 };
 
-SourceSpec parseSourceSpec(const QString& spec) {
-  SourceSpec source;
-  if (spec.isEmpty()) {
+VideoSource parseVideoSource(const QString& text) {
+  VideoSource source;
+  if (text.isEmpty()) {
     source.kind = SourceKind::Device;
     source.firstDevice = true;
     return source;
   }
-  if (spec.startsWith(QLatin1String("gst:"))) {
+  if (text.startsWith(QLatin1String("gst:"))) {
     source.kind = SourceKind::Pipeline;
-    source.location = spec.mid(4);
+    source.location = text.mid(4);
     return source;
   }
   bool isIndex = false;
-  const int index = spec.toInt(&isIndex);
+  const int index = text.toInt(&isIndex);
   if (isIndex && index >= 0) {
     source.kind = SourceKind::Device;
     source.deviceIndex = index;
     source.location = QStringLiteral("/dev/video%1").arg(index);
     return source;
   }
-  source.location = spec;
-  if (spec.startsWith(QLatin1String("/dev/"))) {
+  source.location = text;
+  if (text.startsWith(QLatin1String("/dev/"))) {
     source.kind = SourceKind::Device;
     static const QRegularExpression number(QStringLiteral("^/dev/video(\\d+)$"));
-    const auto match = number.match(spec);
+    const auto match = number.match(text);
     if (match.hasMatch()) source.deviceIndex = match.captured(1).toInt();
-  } else if (spec.contains(QLatin1Char('%'))) {
+  } else if (text.contains(QLatin1Char('%'))) {
     source.kind = SourceKind::Sequence;
   } else {
     source.kind = SourceKind::File;
@@ -108,7 +108,7 @@ SourceSpec parseSourceSpec(const QString& spec) {
   return source;
 }
 
-OpenCvCapture::OpenCvCapture(const SourceSpec& source, bool step)
+OpenCvCapture::OpenCvCapture(const VideoSource& source, bool step)
     : source_(source), step_(step && source.kind != SourceKind::Device), device_(std::make_unique<Device>()) {
   const bool opened = openSource();
   if (step_) {

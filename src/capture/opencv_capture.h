@@ -20,7 +20,7 @@ namespace vornix::capture {
 
 enum class SourceKind { Device, File, Sequence, Pipeline };
 
-struct SourceSpec {
+struct VideoSource {
   SourceKind kind = SourceKind::Device;
   QString location;     // device path, file, pattern or pipeline
   int deviceIndex = -1; // a device given by its index
@@ -28,11 +28,11 @@ struct SourceSpec {
 };
 
 // Reads a --source value (anything but "demo").
-SourceSpec parseSourceSpec(const QString& spec);
+VideoSource parseVideoSource(const QString& text);
 
 class OpenCvCapture final : public CaptureComponent {
 public:
-  OpenCvCapture(const SourceSpec& source, bool step);
+  OpenCvCapture(const VideoSource& source, bool step);
   ~OpenCvCapture() override;
 
   void release() override;
@@ -58,7 +58,7 @@ private:
   void run();
   bool waitFor(std::chrono::steady_clock::time_point until);  // false when asked to stop
 
-  SourceSpec source_;
+  VideoSource source_;
   bool step_;
   std::unique_ptr<Device> device_;
   std::atomic<bool> open_{false};

@@ -131,14 +131,14 @@ TEST(OpenCvSource, MissingFileIsNegativeAndAtItsEnd) {
   EXPECT_TRUE(capture->finished()) << "--exit-at-end must not wait for frames that never come";
 }
 
-TEST(OpenCvSource, SpecsNameTheirKind) {
-  EXPECT_EQ(parseSourceSpec(QStringLiteral("0")).kind, SourceKind::Device);
-  EXPECT_EQ(parseSourceSpec(QStringLiteral("2")).deviceIndex, 2);
-  EXPECT_EQ(parseSourceSpec(QStringLiteral("/dev/video3")).deviceIndex, 3);
-  EXPECT_TRUE(parseSourceSpec(QString()).firstDevice);
-  EXPECT_EQ(parseSourceSpec(QStringLiteral("frames/%04d.png")).kind, SourceKind::Sequence);
-  EXPECT_EQ(parseSourceSpec(QStringLiteral("clip.mkv")).kind, SourceKind::File);
-  const SourceSpec pipeline = parseSourceSpec(QStringLiteral("gst:videotestsrc ! appsink"));
+TEST(OpenCvSource, TextsNameTheirKind) {
+  EXPECT_EQ(parseVideoSource(QStringLiteral("0")).kind, SourceKind::Device);
+  EXPECT_EQ(parseVideoSource(QStringLiteral("2")).deviceIndex, 2);
+  EXPECT_EQ(parseVideoSource(QStringLiteral("/dev/video3")).deviceIndex, 3);
+  EXPECT_TRUE(parseVideoSource(QString()).firstDevice);
+  EXPECT_EQ(parseVideoSource(QStringLiteral("frames/%04d.png")).kind, SourceKind::Sequence);
+  EXPECT_EQ(parseVideoSource(QStringLiteral("clip.mkv")).kind, SourceKind::File);
+  const VideoSource pipeline = parseVideoSource(QStringLiteral("gst:videotestsrc ! appsink"));
   EXPECT_EQ(pipeline.kind, SourceKind::Pipeline);
   EXPECT_EQ(pipeline.location, QStringLiteral("videotestsrc ! appsink"));
 }

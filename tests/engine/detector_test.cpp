@@ -17,7 +17,7 @@ namespace {
 
 const QImage reference = plainFrame(50);
 
-// Every stride the detector specialises, and one it does not, with a dot in every column of a
+// Every stride the detector has its own code for, and one it does not, with a dot in every column of a
 // row and a brighter one on the row's last grid column: the block-wise search must find exactly
 // what a sample-by-sample one finds.
 TEST(Detector, FindsTheFirstSampleOnTheGridForEveryStrideAndColumn) {

@@ -1,15 +1,17 @@
 #!/usr/bin/python3
 """Makes the small deterministic test clips of the touch detector.
 
-    make_clips.py OUTDIR [--no-video]
+    make_clips.py OUTDIR [--no-video] [NAME ...]
 
-For each clip NAME ("blob", "swipe") it writes
+For each clip NAME ("blob", "drag", "swipe"; all when none is named) it writes
     OUTDIR/NAME/frames/0000.png ...   the frames, 320 x 240 RGB
     OUTDIR/NAME.mkv                   the same frames, FFV1 (lossless, pixel values survive)
     OUTDIR/NAME.json                  frame rate, where the blob is in every frame, and the
                                       touches the detector reports with a dynamic reference
 
 "blob": a still surface; a light blob appears, stands, moves, stands, and disappears.
+"drag": a light blob appears, moves a little in every frame, and disappears, so that with a
+dynamic reference every frame from its appearance to its disappearance shows a touch.
 "swipe": a light blob crosses the whole picture fast from left to right, then right to left.
 
 The surface carries a little fixed noise on red (at most +-2), far below the threshold of 60.
@@ -105,6 +107,14 @@ def blob_clip():
     return positions
 
 
+def drag_clip():
+    positions = []
+    for f in range(40):
+        p = (60 + 6 * (f - 5), 60 + 3 * (f - 5)) if 5 <= f < 30 else None
+        positions.append(None if p is None else {"x": p[0], "y": p[1], "rx": 14, "ry": 14})
+    return positions
+
+
 def swipe_clip():
     positions = []
     for f in range(60):
@@ -153,15 +163,17 @@ def write_clip(outdir, name, positions, video):
 
 
 def main(argv):
+    clips = {"blob": blob_clip, "drag": drag_clip, "swipe": swipe_clip}
     args = [a for a in argv[1:] if not a.startswith("--")]
-    if len(args) != 1:
-        sys.stderr.write("usage: make_clips.py OUTDIR [--no-video]\n")
+    unknown = [name for name in args[1:] if name not in clips]
+    if not args or unknown:
+        sys.stderr.write("usage: make_clips.py OUTDIR [--no-video] [%s ...]\n" % "|".join(clips))
         return 2
     outdir = args[0]
     os.makedirs(outdir, exist_ok=True)
     video = "--no-video" not in argv
-    write_clip(outdir, "blob", blob_clip(), video)
-    write_clip(outdir, "swipe", swipe_clip(), video)
+    for name in args[1:] or clips:
+        write_clip(outdir, name, clips[name](), video)
     return 0
 
 

@@ -5,6 +5,8 @@
 #include "form/errors.h"
 #include "support/test_system.h"
 
+#include "support/trace_capture.h"
+
 #include <gtest/gtest.h>
 
 #include <QStringList>
@@ -14,17 +16,7 @@ namespace {
 
 using Event = RecordingPointer::Event;
 
-class TraceCapture {
-public:
-  TraceCapture() {
-    Trace::instance().setSink([this](const QString& line) { lines_ << line.section(' ', 1); });
-  }
-  ~TraceCapture() { Trace::instance().setSink(nullptr); }
-  const QStringList& lines() const { return lines_; }
-
-private:
-  QStringList lines_;
-};
+using testing::TraceCapture;
 
 QString message(int x, int y) {
   return ":::MOUSEX=" + fourDigitText(x) + ",Y=" + fourDigitText(y) + ".";

@@ -3,6 +3,8 @@
 #include "base/trace.h"
 #include "support/test_system.h"
 
+#include "support/trace_capture.h"
+
 #include <gtest/gtest.h>
 
 #include <QStringList>
@@ -15,17 +17,7 @@ namespace {
 using Event = RecordingPointer::Event;
 using Events = std::vector<Event>;
 
-class TraceCapture {
-public:
-  TraceCapture() {
-    Trace::instance().setSink([this](const QString& line) { lines_ << line.section(' ', 1); });
-  }
-  ~TraceCapture() { Trace::instance().setSink(nullptr); }
-  const QStringList& lines() const { return lines_; }
-
-private:
-  QStringList lines_;
-};
+using testing::TraceCapture;
 
 class DispatchTest : public ::testing::Test {
 protected:

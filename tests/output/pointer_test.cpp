@@ -2,6 +2,8 @@
 
 #include "base/trace.h"
 
+#include "support/trace_capture.h"
+
 #include <gtest/gtest.h>
 
 #include <QStringList>
@@ -11,20 +13,7 @@ namespace {
 
 using Event = RecordingPointer::Event;
 
-// Captures trace lines without their time stamp; the sink is removed again at the end.
-class TraceCapture {
-public:
-  TraceCapture() {
-    Trace::instance().setSink([this](const QString& line) {
-      lines_ << line.section(' ', 1);
-    });
-  }
-  ~TraceCapture() { Trace::instance().setSink(nullptr); }
-  const QStringList& lines() const { return lines_; }
-
-private:
-  QStringList lines_;
-};
+using testing::TraceCapture;
 
 class FixedCursor : public CursorReader {
 public:

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Drag on a real X server: the drag clip (a blob that appears, moves in every frame and
+# disappears) is played frame by frame with drag click and mouse move on; a recorder window over
+# the whole screen notes where the left button goes down and comes up. The button goes down
+# once, where the first touch maps, the pointer follows the touches, and the button comes up
+# once, at the first frame without a touch, where the last touch mapped.
+set -euo pipefail
+
+for tool in xvfb-run xdotool ffmpeg; do
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+done
+/usr/bin/python3 -c 'import tkinter' 2>/dev/null || { echo "skip: python3-tk is not installed"; exit 0; }
+here=$(cd "$(dirname "$0")" && pwd)
+bin=${VORNIX_BIN:?VORNIX_BIN must name the program}
+source_dir=${VORNIX_SOURCE_DIR:-$(cd "$here/../.." && pwd)}
+
+# The screen is the configured mouse range of the shipped configuration.
+if [ -z "${VORNIX_IN_XVFB:-}" ]; then
+  exec timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" \
+    env VORNIX_IN_XVFB=1 bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+recorder=""
+cleanup() {
+  if [ -n "$recorder" ]; then
+    kill "$recorder" 2>/dev/null || true
+    wait "$recorder" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  [ -f "$work/clicks" ] && { echo "recorded:"; cat "$work/clicks"; }
+  [ -f "$work/trace" ] && { echo "trace:"; cat "$work/trace"; }
+  exit 1
+}
+py() { /usr/bin/python3 -B "$@"; }
+
+timeout 120 /usr/bin/python3 -B "$source_dir/scripts/make_clips.py" "$work" drag >/dev/null || fail "the clips were not made"
+py "$here/edit_config.py" "$source_dir/share/demo/Vornix配置文件.ini" "$work/drag.ini" \
+  "系统/控制鼠标拖动点击=1" "系统/鼠标移动=1" "系统/鼠标点击=0" || fail "the configuration was not written"
+expected=$(py "$here/clip_expect.py" drag "$work/drag.json" 2 0 0 1024 768)
+runs=$(grep -c '^press' <<<"$expected")
+[ "$runs" -eq 1 ] || fail "the drag clip should make one drag, its description makes $runs"
+
+py "$here/click_recorder.py" "$work/clicks" --ready "$work/ready" >"$work/recorder.log" 2>&1 &
+recorder=$!
+for _ in $(seq 100); do
+  [ -s "$work/ready" ] && break
+  kill -0 "$recorder" 2>/dev/null || { cat "$work/recorder.log"; fail "the click recorder died"; }
+  sleep 0.1
+done
+[ -s "$work/ready" ] || fail "the click recorder never became ready"
+# Start away from every point the clip maps to.
+timeout 10 xdotool mousemove 5 5
+
+status=0
+timeout 60 "$bin" --headless --pointer x11 --source "$work/drag.mkv" --step --exit-at-end --trace \
+  --config "$work/drag.ini" >"$work/trace" 2>"$work/stderr" || status=$?
+[ -s "$work/stderr" ] && cat "$work/stderr"
+[ "$status" -eq 0 ] || fail "vornix ended with status $status"
+
+# The trace: one "mouse down" and one "mouse up" per run, alternating.
+buttons=$(awk '$2 == "mouse" { printf "%s ", $3 }' "$work/trace")
+want_buttons=$(for _ in $(seq "$runs"); do printf 'down up '; done)
+[ "$buttons" = "$want_buttons" ] || fail "button events in the trace '$buttons', want '$want_buttons'"
+# The pointer follows every mapped point.
+maps=$(awk '$2 == "map" { print $3, $4 }' "$work/trace")
+cursors=$(awk '$2 == "cursor" { print $3, $4 }' "$work/trace")
+[ -n "$maps" ] && [ "$maps" = "$cursors" ] || fail "the pointer did not follow the mapped points"
+[ "$(wc -l <<<"$cursors")" -gt $((runs + 2)) ] || fail "hardly any pointer motion in the trace"
+
+want=$(wc -l <<<"$expected")
+for _ in $(seq 50); do
+  [ -f "$work/clicks" ] && [ "$(wc -l <"$work/clicks")" -ge "$want" ] && break
+  sleep 0.1
+done
+[ -f "$work/clicks" ] || fail "no button event reached the recorder"
+[ "$(cat "$work/clicks")" = "$expected" ] || { echo "expected:"; echo "$expected"; fail "the drags landed elsewhere"; }
+
+# The pointer stays where the last touch put it.
+last=$(tail -n 1 <<<"$cursors")
+location=$(timeout 10 xdotool getmouselocation)
+case "$location" in
+  "x:${last% *} y:${last#* } "*) ;;
+  *) fail "pointer at '$location', expected the last mapped point $last" ;;
+esac
+echo "OK: one drag from press to release at the mapped points; pointer at $last"

@@ -4,6 +4,8 @@
 #include "base/trace.h"
 #include "form/errors.h"
 
+#include <algorithm>
+
 namespace vornix::output {
 
 namespace {
@@ -52,6 +54,7 @@ void PointerDispatch::Text20_Change() {
   History& h = history_;
   for (int i = 0; i <= 28; ++i) h[i] = h[i + 1];
   h[29] = form::int16Of(valueOf(f_.Text20));
+  samples_ = std::min(samples_ + 1, 30);
 
   QString form;
   for (int i = 0; i <= 29; ++i) form += ',' + threeDigitText(h[i]);
@@ -67,22 +70,29 @@ void PointerDispatch::Text20_Change() {
   }
 }
 
+// A run starts at a sample that arrived since the start or the last swipe: the zeros a swipe
+// leaves behind would otherwise read as a start below kLowX, and a hand moving on to the right
+// after a swipe would turn page after page.
+int PointerDispatch::oldestSample() const { return int(history_.size()) - 1 - samples_; }
+
 // A strictly rising run ending above kHighX whose first sample is below kLowX, at index 3..24.
 bool PointerDispatch::rightwardSwipe() const {
   const History& h = history_;
   if (h[29] <= kHighX) return false;
+  const int oldest = oldestSample();
   int k = 29;
-  while (k > 1 && h[k] > h[k - 1] && h[k] >= kLowX) --k;
-  return h[k] < kLowX && k > 2 && k < 25;
+  while (k > 1 && k > oldest && h[k] > h[k - 1] && h[k] >= kLowX) --k;
+  return h[k] < kLowX && k > 2 && k < 25 && k >= oldest;
 }
 
 // A strictly falling run ending below kLowX whose first sample is above kHighX, at index 3..24.
 bool PointerDispatch::leftwardSwipe() const {
   const History& h = history_;
   if (h[29] >= kLowX) return false;
+  const int oldest = oldestSample();
   int k = 29;
-  while (k > 1 && h[k] < h[k - 1] && h[k] <= kHighX) --k;
-  return h[k] > kHighX && k > 2 && k < 25;
+  while (k > 1 && k > oldest && h[k] < h[k - 1] && h[k] <= kHighX) --k;
+  return h[k] > kHighX && k > 2 && k < 25 && k >= oldest;
 }
 
 void PointerDispatch::clickPageButton(int xField, int yField) {
@@ -90,6 +100,7 @@ void PointerDispatch::clickPageButton(int xField, int yField) {
                         form::int32Of(valueOf(f_.Text22[yField])));
   pointer_.mouse_event(kLeftClick);
   history_.fill(0);
+  samples_ = 0;
 }
 
 }  // namespace vornix::output

@@ -39,6 +39,7 @@ public:
   static constexpr int kHighX = 280;
 
 private:
+  int oldestSample() const;
   bool rightwardSwipe() const;
   bool leftwardSwipe() const;
   void clickPageButton(int xField, int yField);
@@ -47,6 +48,7 @@ private:
   form::EventLoop& loop_;
   PointerOutput& pointer_;
   History history_{};
+  int samples_ = 0;  // samples since the start or the last swipe, at most 30
 };
 
 }  // namespace vornix::output

@@ -213,6 +213,22 @@ TEST_F(SwipeTest, OneSwipeClicksOnce) {
   EXPECT_EQ(events(), leftButtonClick);
 }
 
+TEST_F(SwipeTest, HandMovingOnAfterASwipeTurnsNoFurtherPage) {
+  f.Text3[2].setText("1024");
+  feed({0, 50, 100, 150, 200, 250, 300});
+  feed({350, 400, 450, 500, 550, 600, 650, 700});
+  EXPECT_EQ(events(), leftButtonClick);
+  feed({250, 200, 150, 100, 50, 10});
+  Events both = leftButtonClick;
+  both.insert(both.end(), rightButtonClick.begin(), rightButtonClick.end());
+  EXPECT_EQ(events(), both);
+}
+
+TEST_F(SwipeTest, HandLandingPastTheNearThresholdIsNoSwipe) {
+  feed({100, 150, 200, 250, 300, 350});
+  EXPECT_TRUE(events().empty());
+}
+
 TEST_F(SwipeTest, ThresholdsIgnoreTheMouseRange) {
   f.Text3[2].setText("3000");
   feed({0, 50, 100, 150, 200, 250, 281});

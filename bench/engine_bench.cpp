@@ -3,13 +3,8 @@
 // injector's cursor call.
 
 #include "base/frame.h"
-#include "capture/capture_component.h"
-#include "capture/frm_document.h"
 #include "engine/detector.h"
-#include "form/dialogs.h"
-#include "form/scripted_loop.h"
-#include "output/pointer.h"
-#include "panel/system.h"
+#include "support/test_system.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -18,7 +13,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -96,42 +90,20 @@ void BM_OpenCvReference(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenCvReference)->Unit(benchmark::kMicrosecond);
 
-// A capture component that always hands out the next of its frames.
-class LoopingCapture : public capture::CaptureComponent {
-public:
-  explicit LoopingCapture(std::vector<QImage> frames) : frames_(std::move(frames)) {}
-  void release() override {}
-  bool grabToSlot(capture::FrameSlot& slot) override {
-    slot.put(frames_[next_++ % frames_.size()]);
-    return true;
-  }
-  int videoWidth() const override { return kFrameWidth; }
-  int videoHeight() const override { return kFrameHeight; }
-  std::int16_t channelNumber(bool) const override { return 0; }
-  bool finished() const override { return false; }
-  QString description() const override { return QStringLiteral("looping frames"); }
-
-private:
-  std::vector<QImage> frames_;
-  std::size_t next_ = 0;
-};
-
 // A whole system on scripted ports whose camera loops over the given frames, with a static
 // reference and stride 1.
 struct PassRig {
-  explicit PassRig(std::vector<QImage> frames, const QImage& reference)
-      : document(std::make_unique<LoopingCapture>(std::move(frames))) {
-    system.f.Text6.setText(QStringLiteral("1"));
-    system.f.Option3[3].setSelected(true);
-    system.f.Picture1.setImage(reference);
-    system.f.Command7.click();
+  PassRig(const std::vector<QImage>& frames, const QImage& reference) {
+    rig.camera.frames.assign(frames.begin(), frames.end());
+    rig.camera.repeat = true;
+    rig.f.Text6.setText(QStringLiteral("1"));
+    rig.f.Option3[3].setSelected(true);
+    rig.f.Picture1.setImage(reference);
+    rig.f.Command7.click();
   }
-  form::ScriptedLoop loop;
-  form::RecordingDialogs dialogs;
-  output::RecordingPointer events;
-  output::PointerOutput pointer{events};
-  capture::frmDocument document;
-  panel::System system{panel::Ports{loop, dialogs, pointer, &document}};
+  testing::CameraTestSystem rig;
+  panel::System& system = rig.system;
+  output::RecordingPointer& events = rig.pointerEvents;
 };
 
 QImage withTouch(const QImage& frame, int x, int y) {

@@ -3,8 +3,6 @@
 
 #include "app/options.h"
 #include "app/quit_signals.h"
-#include "base/ini_file.h"
-#include "base/text_rules.h"
 #include "base/trace.h"
 #include "capture/capture_component.h"
 #include "capture/frm_document.h"
@@ -26,20 +24,6 @@
 
 using namespace vornix;
 
-namespace {
-
-// The screen the uinput device spans before the configuration is applied: the stored mouse
-// activity range (left + width by top + height), or 1024 x 768.
-QSize pointerScreen(const QString& configFile) {
-  const QString path = panel::configurationPath(configFile);
-  const auto read = [&](const char* key) { return numericValue(ReadIniValue(path, "鼠标活动范围", key)); };
-  const int width = int(read("左坐标") + read("宽度"));
-  const int height = int(read("顶坐标") + read("高度"));
-  return width > 0 && height > 0 ? QSize(width, height) : QSize(1024, 768);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
@@ -56,7 +40,7 @@ int main(int argc, char** argv) {
   app::quitOnSignals();
 
   platform::PointerSetup pointerSetup =
-      platform::makePointer(*platform::parsePointerChoice(options.pointer), pointerScreen(options.configFile));
+      platform::makePointer(*platform::parsePointerChoice(options.pointer), panel::storedScreenSize(options.configFile));
   if (!pointerSetup.backend) {
     std::fprintf(stderr, "vornix: %s\n", qPrintable(pointerSetup.warning));
     return 1;

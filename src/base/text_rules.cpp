@@ -199,6 +199,11 @@ QString decimalText(double value) { return shortestText(value); }
 QString decimalTextSingle(float value) { return shortestText(value); }
 
 QString fourDigitText(double value) { return patternText(value, 0, 4); }
+
+QString positionMessage(double x, double y) {
+  return QStringLiteral(":::MOUSEX=") + fourDigitText(x) + QStringLiteral(",Y=") + fourDigitText(y) +
+         QLatin1Char('.');
+}
 QString threeDigitText(double value) { return patternText(value, 0, 3); }
 
 QString fixedDecimalText(double value, int decimals) {

@@ -34,6 +34,10 @@ QString decimalTextSingle(float value);
 QString fourDigitText(double value);
 QString threeDigitText(double value);
 
+// The position message of a point, as the serial line carries it and the hand-over fields take
+// it: ":::MOUSEX=0512,Y=0384." (four-digit texts, no terminator).
+QString positionMessage(double x, double y);
+
 // The fixed-decimal patterns "0.00" (decimals = 2) and "0.0" (decimals = 1): ties away from
 // zero, a small negative keeps its sign (-0.2 -> "-0.20", -0.001 -> "-0.00").
 QString fixedDecimalText(double value, int decimals);

@@ -6,6 +6,7 @@
 #include "base/frame.h"
 
 #include <optional>
+#include <utility>
 
 namespace vornix::engine {
 
@@ -29,14 +30,14 @@ struct Touch {
 std::optional<Touch> scanRow(const FrameView& current, const FrameView& reference, int y, int x0,
                              int x3, int stride, int threshold);
 
-// The rows of the grid, top to bottom, and the touch in them. onRow(y) runs before each sampled
-// row, also rows outside the frames; it may not change the frames the views look at.
-template <class OnRow>
-std::optional<Touch> findTouch(const FrameView& current, const FrameView& reference,
-                               const ScanArea& area, int threshold, OnRow&& onRow) {
+// The rows of the grid, top to bottom, and the touch in them. framesForRow(y) runs before each
+// sampled row, also rows outside the frames, and returns the current and the reference frame
+// that row is read from: whatever runs in between may have replaced them.
+template <class FramesForRow>
+std::optional<Touch> findTouch(const ScanArea& area, int threshold, FramesForRow&& framesForRow) {
   if (area.stride < 1) return std::nullopt;
   for (long long y = area.y0; y <= area.y3; y += area.stride) {
-    onRow(static_cast<int>(y));
+    const auto [current, reference] = framesForRow(static_cast<int>(y));
     if (auto touch = scanRow(current, reference, static_cast<int>(y), area.x0, area.x3,
                              area.stride, threshold))
       return touch;
@@ -46,7 +47,7 @@ std::optional<Touch> findTouch(const FrameView& current, const FrameView& refere
 
 inline std::optional<Touch> findTouch(const FrameView& current, const FrameView& reference,
                                       const ScanArea& area, int threshold) {
-  return findTouch(current, reference, area, threshold, [](int) {});
+  return findTouch(area, threshold, [&](int) { return std::pair(current, reference); });
 }
 
 }  // namespace vornix::engine

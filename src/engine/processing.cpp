@@ -17,7 +17,7 @@ using form::step;
 
 namespace {
 
-std::int16_t int16OfText(const form::TextBox& box) { return int16Of(numericValue(box.text())); }
+std::int16_t int16OfText(const form::TextBox& box) { return int16Of(box.value()); }
 
 }  // namespace
 
@@ -45,7 +45,7 @@ void Processing::singleTouchPass() {
   step([&] { loop_.processEvents(); });
 
   double s = 0;
-  step([&] { s = numericValue(f_.Text6.text()); });
+  step([&] { s = f_.Text6.value(); });
   step([&] {
     if (s < 1) {
       s = 1;
@@ -76,14 +76,12 @@ void Processing::singleTouchPass() {
     step([&] { Command7_Click(); });
   } else {
     step([&] {
-      // Other handlers may replace the pictures while the pass yields, so the views are taken
-      // afresh for every row.
-      for (long long y = y0; y <= y3; y += stride) {
+      // The pass yields before every row, and what runs then may replace the pictures: each
+      // row reads the pictures as they are at that moment.
+      touch = findTouch(ScanArea{x0, y0, x3, y3, stride}, threshold, [&](int) {
         loop_.processEvents();
-        touch = scanRow(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()),
-                        static_cast<int>(y), x0, x3, stride, threshold);
-        if (touch) break;
-      }
+        return std::pair(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()));
+      });
     });
   }
 
@@ -92,7 +90,7 @@ void Processing::singleTouchPass() {
     step([&] { f_.Text5[0].setText(decimalText(x)); });
     step([&] { f_.Text5[1].setText(decimalText(y)); });
     step([&] {
-      f_.Text16.setText(":::MOUSEX=" + fourDigitText(x) + ",Y=" + fourDigitText(y) + ".");
+      f_.Text16.setText(positionMessage(x, y));
     });
     step([&] { f_.Label2.setCaption(decimalText(touch->difference)); });
     step([&] { loop_.processEvents(); });

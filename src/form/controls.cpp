@@ -1,6 +1,7 @@
 #include "form/controls.h"
 
 #include "base/frame.h"
+#include "base/text_rules.h"
 #include "form/errors.h"
 
 namespace vornix::form {
@@ -37,6 +38,8 @@ void Control::notify() {
 void Button::click() {
   if (onClick) onClick();
 }
+
+double TextBox::value() const { return numericValue(text_); }
 
 void TextBox::setText(const QString& text) {
   if (text == text_) return;

@@ -80,6 +80,8 @@ class TextBox : public Control {
 public:
   using Control::Control;
   const QString& text() const { return text_; }
+  // The numeric value of the text.
+  double value() const;
   // Sets the text; when it changed, runs onChange before returning.
   void setText(const QString& text);
   // Sets the design-time text without running a handler.

@@ -10,25 +10,22 @@ namespace vornix::output {
 
 namespace {
 
-double valueOf(const form::TextBox& box) { return numericValue(box.text()); }
-
-QString positionMessage(double x, double y) {
-  return QStringLiteral(":::MOUSEX=") + fourDigitText(x) + QStringLiteral(",Y=") + fourDigitText(y) +
-         QStringLiteral(".");
-}
-
 // The camera preview's grid, the scale of Picture3 for the camera markers.
 const QRectF kCameraScale(0, 0, form::Picture::kWidth, form::Picture::kHeight);
 
 }  // namespace
+
+QRectF mouseRange(const panel::MAINFRM& f) {
+  return QRectF(f.Text3[0].value(), f.Text3[1].value(), f.Text3[2].value(), f.Text3[3].value());
+}
 
 void Mapping::Option1_Click(int index) {
   f_.Option1[0].tag = decimalText(index);
   if (index != 4) return;
   double sumX = 0, sumY = 0;
   for (int i = 0; i < 4; ++i) {
-    sumX += valueOf(f_.Text1[i]);
-    sumY += valueOf(f_.Text2[i]);
+    sumX += f_.Text1[i].value();
+    sumY += f_.Text2[i].value();
   }
   form::Shape& centre = f_.Shape1[4];
   centre.move(sumX / 4 - centre.width / 2, sumY / 4 - centre.height / 2);
@@ -47,32 +44,30 @@ void Mapping::Picture1_MouseDown(double x, double y) {
 }
 
 void Mapping::Text16_Change() {
-  trace("touch", f_.Text5[0].text() + ' ' + f_.Text5[1].text());
-  loop_.processEvents();
-  const std::int16_t y1 = form::int16Of(valueOf(f_.Text5[1]));
-  const std::int16_t x1 = form::int16Of(valueOf(f_.Text5[0]));
-  movemouse(x1, y1);
-  f_.Picture3.setScale(kCameraScale);
-  f_.Label1.move(valueOf(f_.Text5[0]), valueOf(f_.Text5[1]), f_.Picture3.scale());
+  handOver(false);
   if (numericValue(f_.Label9.caption()) == 7) {
-    const double mappedX = valueOf(f_.Text8[0]);
+    const double mappedX = f_.Text8[0].value();
     // The monitor strip spans the mouse activity range, so the marker shows where across the
     // screen the hand is.
-    f_.Picture5.setScale(QRectF(valueOf(f_.Text3[0]), valueOf(f_.Text3[1]), valueOf(f_.Text3[2]),
-                                valueOf(f_.Text3[3])));
-    f_.Label22.move(mappedX, valueOf(f_.Text3[1]), f_.Picture5.scale());
+    f_.Picture5.setScale(mouseRange(f_));
+    f_.Label22.move(mappedX, f_.Text3[1].value(), f_.Picture5.scale());
     f_.Text20.setText(decimalText(mappedX));
   }
 }
 
-void Mapping::Text18_Change() {
-  trace("touch2", f_.Text5[2].text() + ' ' + f_.Text5[3].text());
+void Mapping::Text18_Change() { handOver(true); }
+
+void Mapping::handOver(bool second) {
+  const form::TextBox& xField = f_.Text5[second ? 2 : 0];
+  const form::TextBox& yField = f_.Text5[second ? 3 : 1];
+  trace(second ? "touch2" : "touch", xField.text() + ' ' + yField.text());
   loop_.processEvents();
-  const std::int16_t y2 = form::int16Of(valueOf(f_.Text5[3]));
-  const std::int16_t x2 = form::int16Of(valueOf(f_.Text5[2]));
-  movemouse2(x2, y2);
+  const std::int16_t y = form::int16Of(yField.value());
+  const std::int16_t x = form::int16Of(xField.value());
+  mapPoint(x, y, second);
   f_.Picture3.setScale(kCameraScale);
-  f_.Label19.move(valueOf(f_.Text5[2]), valueOf(f_.Text5[3]), f_.Picture3.scale());
+  form::Label& marker = second ? f_.Label19 : f_.Label1;
+  marker.move(xField.value(), yField.value(), f_.Picture3.scale());
 }
 
 void Mapping::movemouse(std::int16_t xc, std::int16_t yc) { mapPoint(xc, yc, false); }
@@ -82,12 +77,12 @@ void Mapping::movemouse2(std::int16_t xc, std::int16_t yc) { mapPoint(xc, yc, tr
 void Mapping::mapPoint(std::int16_t xc, std::int16_t yc, bool second) {
   using form::int16Of;
   using form::step;
-  auto X = [this](int i) { return valueOf(f_.Text1[i]); };
-  auto Y = [this](int i) { return valueOf(f_.Text2[i]); };
-  auto L = [this] { return valueOf(f_.Text3[0]); };
-  auto T = [this] { return valueOf(f_.Text3[1]); };
-  auto W = [this] { return valueOf(f_.Text3[2]); };
-  auto H = [this] { return valueOf(f_.Text3[3]); };
+  auto X = [this](int i) { return f_.Text1[i].value(); };
+  auto Y = [this](int i) { return f_.Text2[i].value(); };
+  auto L = [this] { return f_.Text3[0].value(); };
+  auto T = [this] { return f_.Text3[1].value(); };
+  auto W = [this] { return f_.Text3[2].value(); };
+  auto H = [this] { return f_.Text3[3].value(); };
 
   std::int16_t mx = 0;
   std::int16_t my = 0;

@@ -10,6 +10,9 @@
 
 namespace vornix::output {
 
+// The mouse activity range: left, top, width and height from Text3(0..3), read afresh.
+QRectF mouseRange(const panel::MAINFRM& f);
+
 class Mapping {
 public:
   Mapping(panel::MAINFRM& f, form::EventLoop& loop) : f_(f), loop_(loop) {}
@@ -30,6 +33,8 @@ public:
   void movemouse2(std::int16_t xc, std::int16_t yc);
 
 private:
+  // Steps 1 to 4 of a hand-over: point 1 from Text5(0..1) or point 2 from Text5(2..3).
+  void handOver(bool second);
   void mapPoint(std::int16_t xc, std::int16_t yc, bool second);
 
   panel::MAINFRM& f_;

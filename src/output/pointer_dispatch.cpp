@@ -3,46 +3,39 @@
 #include "base/text_rules.h"
 #include "base/trace.h"
 #include "form/errors.h"
+#include "output/mapping.h"
 
 #include <algorithm>
 
 namespace vornix::output {
 
-namespace {
-
-double valueOf(const form::TextBox& box) { return numericValue(box.text()); }
-
-}  // namespace
-
 void PointerDispatch::Text17_Change() {
-  const double xv = valueOf(f_.Text8[0]);
-  double yv = valueOf(f_.Text8[1]);
+  const double xv = f_.Text8[0].value();
+  double yv = f_.Text8[1].value();
   if (xv == 0 && yv == 0) yv = 1;
 
-  f_.Picture3.setScale(QRectF(valueOf(f_.Text3[0]), valueOf(f_.Text3[1]), valueOf(f_.Text3[2]),
-                              valueOf(f_.Text3[3])));
+  f_.Picture3.setScale(mouseRange(f_));
   f_.Label7.move(static_cast<float>(xv), static_cast<float>(yv), f_.Picture3.scale());
-  f_.Label18.move(static_cast<float>(valueOf(f_.Text8[2])), static_cast<float>(valueOf(f_.Text8[3])),
+  f_.Label18.move(static_cast<float>(f_.Text8[2].value()), static_cast<float>(f_.Text8[3].value()),
                   f_.Picture3.scale());
 
-  f_.Text9.setText(QStringLiteral(":::MOUSEX=") + fourDigitText(xv) + QStringLiteral(",Y=") +
-                   fourDigitText(yv) + QStringLiteral("."));
-  if (f_.Check1.value() == 1) pointer_.SetCursorPos(form::int32Of(xv), form::int32Of(yv));
-  if (f_.Check4.value() == 1) pointer_.mouse_event(kLeftClick);
+  f_.Text9.setText(positionMessage(xv, yv));
+  if (f_.Check1.checked()) pointer_.SetCursorPos(form::int32Of(xv), form::int32Of(yv));
+  if (f_.Check4.checked()) pointer_.mouse_event(kLeftClick);
   loop_.processEvents();
   // The move message carries the field texts as they stand, (0, 0) included.
   f_.Text14.setText(QStringLiteral("0|move|") + f_.Text8[0].text() + ',' + f_.Text8[1].text());
 }
 
 void PointerDispatch::dragPress() {
-  if (f_.Check7.value() == 1 && f_.Label14.caption() == QLatin1String("0")) {
+  if (f_.Check7.checked() && f_.Label14.caption() == QLatin1String("0")) {
     f_.Label14.setCaption(QStringLiteral("1"));
     pointer_.mouse_event(kLeftDown);
   }
 }
 
 void PointerDispatch::dragRelease() {
-  if (f_.Check7.value() == 1 && f_.Label14.caption() == QLatin1String("1")) {
+  if (f_.Check7.checked() && f_.Label14.caption() == QLatin1String("1")) {
     f_.Label14.setCaption(QStringLiteral("0"));
     pointer_.mouse_event(kLeftUp);
   }
@@ -53,7 +46,7 @@ void PointerDispatch::Check7_Click() { f_.Timer5.setTimerEnabled(f_.Check7.value
 void PointerDispatch::Text20_Change() {
   History& h = history_;
   for (int i = 0; i <= 28; ++i) h[i] = h[i + 1];
-  h[29] = form::int16Of(valueOf(f_.Text20));
+  h[29] = form::int16Of(f_.Text20.value());
   samples_ = std::min(samples_ + 1, 30);
 
   QString form;
@@ -96,8 +89,8 @@ bool PointerDispatch::leftwardSwipe() const {
 }
 
 void PointerDispatch::clickPageButton(int xField, int yField) {
-  pointer_.SetCursorPos(form::int32Of(valueOf(f_.Text22[xField])),
-                        form::int32Of(valueOf(f_.Text22[yField])));
+  pointer_.SetCursorPos(form::int32Of(f_.Text22[xField].value()),
+                        form::int32Of(f_.Text22[yField].value()));
   pointer_.mouse_event(kLeftClick);
   history_.fill(0);
   samples_ = 0;

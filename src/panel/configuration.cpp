@@ -68,6 +68,19 @@ QString configurationPath(const QString& configured) {
   return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromUtf8(kConfigFileName));
 }
 
+QSize storedScreenSize(const QString& configured) {
+  const QString path = configurationPath(configured);
+  double range[4];
+  for (int i = 0; i < 4; ++i) {
+    const QString stored = ReadIniValue(path, QString::fromUtf8(kScreenArea),
+                                        QString::fromUtf8(kScreenAreaKeys[i]));
+    range[i] = numericValue(stored);
+  }
+  const int width = int(range[0] + range[2]);
+  const int height = int(range[1] + range[3]);
+  return width > 0 && height > 0 ? QSize(width, height) : QSize(1024, 768);
+}
+
 QString Configuration::path() const { return configurationPath(ports_.configFile); }
 
 QString Configuration::read(const char* section, const char* key) const {

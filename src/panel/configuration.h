@@ -5,6 +5,7 @@
 
 #include "panel/mainfrm.h"
 
+#include <QSize>
 #include <QString>
 
 namespace vornix::panel {
@@ -16,6 +17,10 @@ inline constexpr const char* kConfigFileName = "Vornix配置文件.ini";
 
 // The configuration file: the configured path, or kConfigFileName in the program's folder.
 QString configurationPath(const QString& configured);
+
+// The screen the stored mouse activity range reaches (left + width by top + height), or
+// 1024 x 768 when the file stores none; read before the configuration is applied.
+QSize storedScreenSize(const QString& configured);
 
 class Configuration {
 public:

@@ -21,7 +21,7 @@ void Startup::Form_Load() {
     document->window.hide();
   }
   configuration_.Command5_Click();
-  if (f_.Check2.value() == 1) Command1_Click();
+  if (f_.Check2.checked()) Command1_Click();
   ports_.loop.processEvents();
 }
 

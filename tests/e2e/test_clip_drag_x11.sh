@@ -21,15 +21,8 @@ if [ -z "${VORNIX_IN_XVFB:-}" ]; then
 fi
 
 work=$(mktemp -d)
-recorder=""
-cleanup() {
-  if [ -n "$recorder" ]; then
-    kill "$recorder" 2>/dev/null || true
-    wait "$recorder" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/click_recorder.sh"
+trap 'stop_click_recorder; rm -rf "$work"' EXIT
 
 fail() {
   echo "FAIL: $*"
@@ -46,14 +39,7 @@ expected=$(py "$here/clip_expect.py" drag "$work/drag.json" 2 0 0 1024 768)
 runs=$(grep -c '^press' <<<"$expected")
 [ "$runs" -eq 1 ] || fail "the drag clip should make one drag, its description makes $runs"
 
-py "$here/click_recorder.py" "$work/clicks" --ready "$work/ready" >"$work/recorder.log" 2>&1 &
-recorder=$!
-for _ in $(seq 100); do
-  [ -s "$work/ready" ] && break
-  kill -0 "$recorder" 2>/dev/null || { cat "$work/recorder.log"; fail "the click recorder died"; }
-  sleep 0.1
-done
-[ -s "$work/ready" ] || fail "the click recorder never became ready"
+start_click_recorder
 # Start away from every point the clip maps to.
 timeout 10 xdotool mousemove 5 5
 
@@ -74,11 +60,7 @@ cursors=$(awk '$2 == "cursor" { print $3, $4 }' "$work/trace")
 [ "$(wc -l <<<"$cursors")" -gt $((runs + 2)) ] || fail "hardly any pointer motion in the trace"
 
 want=$(wc -l <<<"$expected")
-for _ in $(seq 50); do
-  [ -f "$work/clicks" ] && [ "$(wc -l <"$work/clicks")" -ge "$want" ] && break
-  sleep 0.1
-done
-[ -f "$work/clicks" ] || fail "no button event reached the recorder"
+wait_for_clicks "$want"
 [ "$(cat "$work/clicks")" = "$expected" ] || { echo "expected:"; echo "$expected"; fail "the drags landed elsewhere"; }
 
 # The pointer stays where the last touch put it.

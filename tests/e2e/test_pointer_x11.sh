@@ -19,26 +19,12 @@ if [ -z "${VORNIX_IN_XVFB:-}" ]; then
 fi
 
 work=$(mktemp -d)
-recorder=""
-cleanup() {
-  if [ -n "$recorder" ]; then
-    kill "$recorder" 2>/dev/null || true
-    wait "$recorder" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/click_recorder.sh"
+trap 'stop_click_recorder; rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*"; [ -f "$work/clicks" ] && { echo "recorded:"; cat "$work/clicks"; }; exit 1; }
 
-/usr/bin/python3 "$here/click_recorder.py" "$work/clicks" --ready "$work/ready" >"$work/recorder.log" 2>&1 &
-recorder=$!
-for _ in $(seq 100); do
-  [ -s "$work/ready" ] && break
-  kill -0 "$recorder" 2>/dev/null || { cat "$work/recorder.log"; fail "the click recorder died"; }
-  sleep 0.1
-done
-[ -s "$work/ready" ] || fail "the click recorder never became ready"
+start_click_recorder
 
 # The points are those of XTestClicks.LandAtTheInjectedPoints (tests/platform).
 expected="press 100 200
@@ -62,11 +48,7 @@ case "$location" in
 esac
 
 want=$(printf '%s\n' "$expected" | wc -l)
-for _ in $(seq 50); do
-  [ -f "$work/clicks" ] && [ "$(wc -l <"$work/clicks")" -ge "$want" ] && break
-  sleep 0.1
-done
-[ -f "$work/clicks" ] || fail "no click was recorded"
+wait_for_clicks "$want"
 [ "$(cat "$work/clicks")" = "$expected" ] || {
   echo "expected:"; echo "$expected"; fail "the clicks landed elsewhere"; }
 echo "OK: $want button events landed at the injected points"

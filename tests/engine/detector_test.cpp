@@ -36,8 +36,11 @@ TEST(Detector, FindsTheFirstSampleOnTheGridForEveryStrideAndColumn) {
 
 TEST(Detector, RowYieldsHappenForEverySampledRowAlsoOutsideTheFrame) {
   std::vector<int> rows;
-  const auto touch = findTouch(FrameView(reference), FrameView(reference), {0, -5, 320, 250, 4}, 60,
-                               [&](int y) { rows.push_back(y); });
+  const FrameView frames(reference);
+  const auto touch = findTouch({0, -5, 320, 250, 4}, 60, [&](int y) {
+    rows.push_back(y);
+    return std::pair(frames, frames);
+  });
   EXPECT_FALSE(touch);
   ASSERT_EQ(rows.size(), 64u);  // -5, -1, 3, ..., 247
   EXPECT_EQ(rows.front(), -5);

@@ -1,6 +1,6 @@
 #pragma once
 // A capture component that hands out the frames a test queued, one per grab, and nothing once
-// the queue is empty.
+// the queue is empty; with repeat set, each frame handed out goes to the back of the queue.
 
 #include "base/frame.h"
 #include "capture/capture_component.h"
@@ -13,12 +13,14 @@ class ScriptedCapture : public capture::CaptureComponent {
 public:
   std::deque<QImage> frames;
   int grabs = 0;
+  bool repeat = false;
 
   void release() override { frames.clear(); }
   bool grabToSlot(capture::FrameSlot& slot) override {
     ++grabs;
     if (frames.empty()) return false;
     slot.put(frames.front());
+    if (repeat) frames.push_back(frames.front());
     frames.pop_front();
     return true;
   }

@@ -102,7 +102,7 @@ struct PassRig {
     rig.f.Command7.click();
   }
   testing::CameraTestSystem rig;
-  panel::System& system = rig.system;
+  system::System& system = rig.system;
   output::RecordingPointer& events = rig.pointerEvents;
 };
 

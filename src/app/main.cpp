@@ -10,7 +10,7 @@
 #include "form/errors.h"
 #include "output/pointer.h"
 #include "panel/configuration.h"
-#include "panel/system.h"
+#include "system/system.h"
 #include "platform/pointer_factory.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
@@ -59,10 +59,10 @@ int main(int argc, char** argv) {
   if (!options.headless) windowDialogs = std::make_unique<platform::QtDialogs>();
   form::Dialogs& dialogs = windowDialogs ? static_cast<form::Dialogs&>(*windowDialogs) : consoleDialogs;
 
-  panel::Ports ports{loop, dialogs, pointer, &document};
+  system::Ports ports{loop, dialogs, pointer, &document};
   ports.configFile = options.configFile;
   ports.quit = [] { QCoreApplication::exit(0); };
-  panel::System system(ports);
+  system::System system(ports);
 
   if (options.exitAtEnd) {
     // The program ends once the pass that took the last frame of a file has finished.

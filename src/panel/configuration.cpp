@@ -4,7 +4,6 @@
 #include "base/text_rules.h"
 #include "base/trace.h"
 #include "form/errors.h"
-#include "panel/system.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -81,7 +80,7 @@ QSize storedScreenSize(const QString& configured) {
   return width > 0 && height > 0 ? QSize(width, height) : QSize(1024, 768);
 }
 
-QString Configuration::path() const { return configurationPath(ports_.configFile); }
+QString Configuration::path() const { return configurationPath(configFile_); }
 
 QString Configuration::read(const char* section, const char* key) const {
   return ReadIniValue(path(), QString::fromUtf8(section), QString::fromUtf8(key));

@@ -10,8 +10,6 @@
 
 namespace vornix::panel {
 
-struct Ports;
-
 // The file name the program uses beside its executable.
 inline constexpr const char* kConfigFileName = "Vornix配置文件.ini";
 
@@ -24,7 +22,8 @@ QSize storedScreenSize(const QString& configured);
 
 class Configuration {
 public:
-  Configuration(MAINFRM& f, const Ports& ports) : f_(f), ports_(ports) {}
+  // configFile: the file given on the command line, empty for the default; read at every use.
+  Configuration(MAINFRM& f, const QString& configFile) : f_(f), configFile_(configFile) {}
 
   // Save: the 28 entries, section by section in the order a first save lays them out.
   void Command4_Click();
@@ -38,7 +37,7 @@ private:
   void write(const char* section, const char* key, const QString& value) const;
 
   MAINFRM& f_;
-  const Ports& ports_;
+  const QString& configFile_;
 };
 
 }  // namespace vornix::panel

@@ -12,4 +12,8 @@ void PanelCommands::Option4_Click(int index) {
 
 void PanelCommands::Check5_Click() { f_.Timer1.setTimerEnabled(f_.Check5.value() != 0); }
 
+void PanelCommands::Command1_Click() { f_.window.hide(); }
+
+void PanelCommands::Command11_Click() { f_.Picture4.clear(); }
+
 }  // namespace vornix::panel

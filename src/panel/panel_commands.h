@@ -1,5 +1,6 @@
 #pragma once
-// The operator's commands on the panel: mode selection and the run switch.
+// The operator's commands that stay on the panel: mode selection, the run switch, hiding the
+// panel and clearing the drawing pane.
 
 #include "panel/mainfrm.h"
 
@@ -13,6 +14,8 @@ public:
   void Option4_Click(int index);
   // The run switch: the main tick runs exactly while Check5 is not cleared.
   void Check5_Click();
+  void Command1_Click();   // "隐藏"
+  void Command11_Click();  // "清屏"
 
 private:
   MAINFRM& f_;

@@ -5,7 +5,7 @@
 #include "form/dialogs.h"
 #include "form/scripted_loop.h"
 #include "output/pointer.h"
-#include "panel/system.h"
+#include "system/system.h"
 #include "support/scripted_capture.h"
 
 #include <memory>
@@ -17,7 +17,7 @@ struct TestSystem {
   form::RecordingDialogs dialogs;
   output::RecordingPointer pointerEvents;
   output::PointerOutput pointer{pointerEvents};
-  panel::System system{panel::Ports{loop, dialogs, pointer}};
+  system::System system{system::Ports{loop, dialogs, pointer}};
   panel::MAINFRM& f = system.f;
 };
 
@@ -30,7 +30,7 @@ struct CameraTestSystem {
   std::unique_ptr<ScriptedCapture> cameraOwner = std::make_unique<ScriptedCapture>();
   ScriptedCapture& camera = *cameraOwner;
   capture::frmDocument document{std::move(cameraOwner)};
-  panel::System system{panel::Ports{loop, dialogs, pointer, &document}};
+  system::System system{system::Ports{loop, dialogs, pointer, &document}};
   panel::MAINFRM& f = system.f;
 };
 

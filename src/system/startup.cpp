@@ -1,14 +1,14 @@
-#include "panel/startup.h"
+#include "system/startup.h"
 
 #include "base/text_rules.h"
 #include "base/trace.h"
 #include "capture/frm_document.h"
 #include "output/pointer.h"
-#include "panel/system.h"
+#include "system/system.h"
 
 #include <QProcess>
 
-namespace vornix::panel {
+namespace vornix::system {
 
 void Startup::Form_Load() {
   f_.window.setLeft(kPanelLeftTwips);
@@ -21,13 +21,9 @@ void Startup::Form_Load() {
     document->window.hide();
   }
   configuration_.Command5_Click();
-  if (f_.Check2.checked()) Command1_Click();
+  if (f_.Check2.checked()) commands_.Command1_Click();
   ports_.loop.processEvents();
 }
-
-void Startup::Command1_Click() { f_.window.hide(); }
-
-void Startup::Command11_Click() { f_.Picture4.clear(); }
 
 void Startup::Command3_Click() {
   ports_.pointer.releaseHeldButton();
@@ -55,4 +51,4 @@ void Startup::Timer4_Timer() {
   f_.Text22[5].setText(decimalText(position.y()));
 }
 
-}  // namespace vornix::panel
+}  // namespace vornix::system

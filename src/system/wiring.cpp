@@ -1,15 +1,15 @@
 // The event graph of the panel: which handler each control runs. Handler bodies live in the
 // modules that own the behaviour.
 
-#include "panel/system.h"
+#include "system/system.h"
 
 #include "panel/machine_identity.h"
 
-namespace vornix::panel {
+namespace vornix::system {
 
 System::System(Ports p) : ports(p) {
-  f.Text11.initText(localIPv4Address());
-  f.Text13.initText(localHostName());
+  f.Text11.initText(panel::localIPv4Address());
+  f.Text13.initText(panel::localHostName());
   wire();
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
 }
@@ -41,12 +41,12 @@ void System::wire() {
   // Configuration file, window commands and the pointer watchers.
   f.Command4.onClick = [this] { configuration.Command4_Click(); };
   f.Command5.onClick = [this] { configuration.Command5_Click(); };
-  f.Command1.onClick = [this] { startup.Command1_Click(); };
+  f.Command1.onClick = [this] { commands.Command1_Click(); };
   f.Command3.onClick = [this] { startup.Command3_Click(); };
   f.Command6.onClick = [this] { startup.Command6_Click(); };
-  f.Command11.onClick = [this] { startup.Command11_Click(); };
+  f.Command11.onClick = [this] { commands.Command11_Click(); };
   f.Timer2.onTimer = [this] { startup.Timer2_Timer(); };
   f.Timer4.onTimer = [this] { startup.Timer4_Timer(); };
 }
 
-}  // namespace vornix::panel
+}  // namespace vornix::system

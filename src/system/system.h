@@ -14,7 +14,7 @@
 #include "panel/mainfrm.h"
 #include "panel/configuration.h"
 #include "panel/panel_commands.h"
-#include "panel/startup.h"
+#include "system/startup.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +25,9 @@ namespace vornix::capture {
 class frmDocument;
 }
 
-namespace vornix::panel {
+namespace vornix::system {
+
+using panel::MAINFRM;
 
 // What the system needs from outside; the program passes Qt-backed ports, tests scripted ones.
 struct Ports {
@@ -53,16 +55,16 @@ public:
   engine::MainTick tick{f};
   // Where the capture component hands each frame to the pass.
   capture::FrameSlot frameSlot;
-  PanelCommands commands{f};
+  panel::PanelCommands commands{f};
   output::Mapping mapping{f, ports.loop};
   output::PointerDispatch dispatch{f, ports.loop, ports.pointer};
   engine::Processing processing{f, ports.loop, ports.document, frameSlot, dispatch};
   engine::Probes probes{f};
-  Configuration configuration{f, ports};
-  Startup startup{f, ports, configuration};
+  panel::Configuration configuration{f, ports.configFile};
+  Startup startup{f, ports, configuration, commands};
 
 private:
   void wire();
 };
 
-}  // namespace vornix::panel
+}  // namespace vornix::system

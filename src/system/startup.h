@@ -1,26 +1,27 @@
 #pragma once
-// The panel's start-up sequence, its window commands (hide, clear, end, shut down) and the two
-// pointer watchers: the restore watcher that brings a hidden panel back from the top-left
+// The panel's start-up sequence, the commands that reach beyond the panel (end, shut down) and
+// the two pointer watchers: the restore watcher that brings a hidden panel back from the top-left
 // screen corner, and the pointer read-out.
 
 #include "panel/configuration.h"
 #include "panel/mainfrm.h"
+#include "panel/panel_commands.h"
 
-namespace vornix::panel {
+namespace vornix::system {
+
+using panel::MAINFRM;
 
 struct Ports;
 
 class Startup {
 public:
-  Startup(MAINFRM& f, Ports& ports, Configuration& configuration)
-      : f_(f), ports_(ports), configuration_(configuration) {}
+  Startup(MAINFRM& f, Ports& ports, panel::Configuration& configuration, panel::PanelCommands& commands)
+      : f_(f), ports_(ports), configuration_(configuration), commands_(commands) {}
 
   // Places the panel and the default capture window, loads the configuration, hides the panel
   // when "程序运行直接隐藏" is checked, and lets pending events run once.
   void Form_Load();
 
-  void Command1_Click();   // "隐藏"
-  void Command11_Click();  // "清屏"
   void Command3_Click();   // "结束": ends the program at once, saving nothing
   void Command6_Click();   // "关机", after the operator's confirmation
 
@@ -33,7 +34,8 @@ public:
 private:
   MAINFRM& f_;
   Ports& ports_;
-  Configuration& configuration_;
+  panel::Configuration& configuration_;
+  panel::PanelCommands& commands_;
 };
 
-}  // namespace vornix::panel
+}  // namespace vornix::system

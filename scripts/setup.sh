@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-serialport-dev libgl-dev
   libopencv-dev
-  libxtst-dev libx11-dev libevdev-dev
+  libxtst-dev libx11-dev libxrandr-dev libevdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-zenhei
   xvfb xauth xdotool x11-apps x11-utils imagemagick

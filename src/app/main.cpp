@@ -45,7 +45,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vornix: %s\n", qPrintable(pointerSetup.warning));
     return 1;
   }
-  if (!pointerSetup.warning.isEmpty()) std::fprintf(stderr, "vornix: %s\n", qPrintable(pointerSetup.warning));
   // Releases a button held by the drag at every end of the program.
   output::PointerOutput pointer(std::move(pointerSetup.backend), std::move(pointerSetup.cursor));
 

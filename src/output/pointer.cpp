@@ -2,7 +2,20 @@
 
 #include "base/trace.h"
 
+#include <cstdio>
+
 namespace vornix::output {
+
+void NoPointer::announce() {
+  if (notice_.isEmpty()) return;
+  std::fprintf(stderr, "%s\n", qPrintable(notice_));
+  notice_.clear();
+}
+
+void RecordingPointer::record(const Event& event) {
+  if (events_.size() >= kCapacity) events_.erase(events_.begin(), events_.begin() + kCapacity / 2);
+  events_.push_back(event);
+}
 
 PointerOutput::PointerOutput(PointerBackend& backend, CursorReader* cursor)
     : backend_(&backend), cursor_(cursor) {}

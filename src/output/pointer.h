@@ -1,11 +1,12 @@
 #pragma once
 // Pointer input on the local desktop. The handlers call PointerOutput, named after the
-// desktop calls they stand for; a PointerBackend delivers the input (XTest, uinput, or only a
-// record), a CursorReader reads the real pointer back.
+// desktop calls they stand for; a PointerBackend delivers the input (XTest, uinput, or nothing),
+// a CursorReader reads the real pointer back.
 
 #include <QPoint>
 #include <QString>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -32,7 +33,23 @@ public:
   virtual std::optional<QPoint> cursorPos() = 0;
 };
 
-// The "none" backend: keeps every event it is given, delivers nothing.
+// The "none" backend: delivers nothing and keeps nothing. When pointer output was wanted but
+// no backend could deliver it, the notice says why and how to fix it, once, at the first event.
+class NoPointer : public PointerBackend {
+public:
+  explicit NoPointer(QString notice = {}) : notice_(std::move(notice)) {}
+  void moveTo(int, int) override { announce(); }
+  void press() override { announce(); }
+  void release() override { announce(); }
+  QString name() const override { return QStringLiteral("none"); }
+
+private:
+  void announce();
+  QString notice_;
+};
+
+// Delivers nothing and records the latest events for tests, at most kCapacity of them: past
+// that, the older half is dropped.
 class RecordingPointer : public PointerBackend {
 public:
   struct Event {
@@ -46,16 +63,18 @@ public:
     static Event release() { return {Release}; }
     bool operator==(const Event&) const = default;
   };
+  static constexpr std::size_t kCapacity = 100'000;
 
-  void moveTo(int x, int y) override { events_.push_back(Event::move(x, y)); }
-  void press() override { events_.push_back(Event::press()); }
-  void release() override { events_.push_back(Event::release()); }
-  QString name() const override { return QStringLiteral("none"); }
+  void moveTo(int x, int y) override { record(Event::move(x, y)); }
+  void press() override { record(Event::press()); }
+  void release() override { record(Event::release()); }
+  QString name() const override { return QStringLiteral("recording"); }
 
   const std::vector<Event>& events() const { return events_; }
   void clear() { events_.clear(); }
 
 private:
+  void record(const Event& event);
   std::vector<Event> events_;
 };
 

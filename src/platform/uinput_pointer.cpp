@@ -1,5 +1,9 @@
 #include "platform/uinput_pointer.h"
 
+#include "base/trace.h"
+
+#include <QTimer>
+
 #include <libevdev/libevdev-uinput.h>
 #include <libevdev/libevdev.h>
 
@@ -17,83 +21,143 @@ constexpr const char* kDevice = "/dev/uinput";
 
 QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
+class LibevdevUinput : public UinputDevice {
+public:
+  ~LibevdevUinput() override { destroy(); }
+
+  bool create(QSize axes, QString* error) override {
+    destroy();
+    fd_ = ::open(kDevice, O_RDWR | O_CLOEXEC);
+    if (fd_ < 0) {
+      if (error) *error = QStringLiteral("cannot open %1 (%2)").arg(QLatin1String(kDevice), errnoText(errno));
+      return false;
+    }
+    // Absolute axes with a left button and no touch button: udev and libinput take it for an
+    // absolute mouse, as they do a virtual machine's tablet, and place the pointer directly.
+    libevdev* device = libevdev_new();
+    libevdev_set_name(device, "Vornix pointer");
+    libevdev_set_id_bustype(device, BUS_VIRTUAL);
+    libevdev_set_id_vendor(device, 0x1d6b);
+    libevdev_set_id_product(device, 0x7a01);
+    input_absinfo x{};
+    x.maximum = axes.width() - 1;
+    input_absinfo y{};
+    y.maximum = axes.height() - 1;
+    libevdev_enable_event_type(device, EV_ABS);
+    libevdev_enable_event_code(device, EV_ABS, ABS_X, &x);
+    libevdev_enable_event_code(device, EV_ABS, ABS_Y, &y);
+    libevdev_enable_event_type(device, EV_KEY);
+    libevdev_enable_event_code(device, EV_KEY, BTN_LEFT, nullptr);
+    libevdev_enable_event_type(device, EV_SYN);
+    const int rc = libevdev_uinput_create_from_device(device, fd_, &uinput_);
+    libevdev_free(device);
+    if (rc < 0) {
+      uinput_ = nullptr;
+      destroy();
+      if (error) *error = QStringLiteral("cannot create the uinput pointer device (%1)").arg(errnoText(-rc));
+      return false;
+    }
+    return true;
+  }
+
+  void write(unsigned int type, unsigned int code, int value) override {
+    if (uinput_) libevdev_uinput_write_event(uinput_, type, code, value);
+  }
+
+  QString devicePath() const override {
+    const char* node = uinput_ ? libevdev_uinput_get_devnode(uinput_) : nullptr;
+    return node ? QString::fromLocal8Bit(node) : QString();
+  }
+
+private:
+  void destroy() {
+    if (uinput_) libevdev_uinput_destroy(uinput_);
+    uinput_ = nullptr;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+  int fd_ = -1;
+  libevdev_uinput* uinput_ = nullptr;
+};
+
 }  // namespace
 
-std::unique_ptr<UinputPointer> UinputPointer::create(QSize screen, QString* error) {
-  auto fail = [error](const QString& reason) {
-    if (error) *error = reason;
+std::unique_ptr<UinputDevice> makeUinputDevice() { return std::make_unique<LibevdevUinput>(); }
+
+QString uinputRemedy() {
+  return QStringLiteral(
+      "To let this user create the virtual pointer through /dev/uinput, run once:\n"
+      "  sudo modprobe uinput\n"
+      "  echo 'KERNEL==\"uinput\", SUBSYSTEM==\"misc\", GROUP=\"input\", MODE=\"0660\", "
+      "OPTIONS+=\"static_node=uinput\"' | sudo tee /etc/udev/rules.d/60-vornix-uinput.rules\n"
+      "  sudo udevadm control --reload && sudo udevadm trigger\n"
+      "  sudo usermod -aG input $USER   # then log out and in again");
+}
+
+std::unique_ptr<UinputPointer> UinputPointer::create(std::unique_ptr<UinputDevice> device,
+                                                     const Desktop& desktop, QString* error) {
+  const QSize size = desktop.area.size();
+  if (size.width() < 1 || size.height() < 1) {
+    if (error)
+      *error = QStringLiteral("the uinput pointer needs the desktop's size (got %1x%2)")
+                   .arg(size.width())
+                   .arg(size.height());
     return nullptr;
-  };
-  if (screen.width() < 1 || screen.height() < 1)
-    return fail(QStringLiteral("uinput pointer needs the screen size (got %1x%2)")
-                    .arg(screen.width())
-                    .arg(screen.height()));
-
-  const int fd = ::open(kDevice, O_RDWR | O_CLOEXEC);
-  if (fd < 0)
-    return fail(QStringLiteral("cannot open %1 (%2): load the uinput module (modprobe uinput) and "
-                               "give this user write access, e.g. a udev rule KERNEL==\"uinput\", "
-                               "GROUP=\"input\", MODE=\"0660\" with the user in group input")
-                    .arg(QLatin1String(kDevice), errnoText(errno)));
-
-  // Absolute axes with a left button and no touch button: udev and libinput take it for an
-  // absolute mouse, as they do a virtual machine's tablet, and place the pointer directly.
-  libevdev* device = libevdev_new();
-  libevdev_set_name(device, "Vornix pointer");
-  libevdev_set_id_bustype(device, BUS_VIRTUAL);
-  libevdev_set_id_vendor(device, 0x1d6b);
-  libevdev_set_id_product(device, 0x7a01);
-  input_absinfo x{};
-  x.maximum = screen.width() - 1;
-  input_absinfo y{};
-  y.maximum = screen.height() - 1;
-  libevdev_enable_event_type(device, EV_ABS);
-  libevdev_enable_event_code(device, EV_ABS, ABS_X, &x);
-  libevdev_enable_event_code(device, EV_ABS, ABS_Y, &y);
-  libevdev_enable_event_type(device, EV_KEY);
-  libevdev_enable_event_code(device, EV_KEY, BTN_LEFT, nullptr);
-  libevdev_enable_event_type(device, EV_SYN);
-
-  libevdev_uinput* uinput = nullptr;
-  const int rc = libevdev_uinput_create_from_device(device, fd, &uinput);
-  if (rc < 0) {
-    libevdev_free(device);
-    ::close(fd);
-    return fail(QStringLiteral("cannot create the uinput pointer device (%1)").arg(errnoText(-rc)));
   }
-  return std::unique_ptr<UinputPointer>(new UinputPointer(fd, device, uinput, screen));
+  if (!device->create(size, error)) return nullptr;
+  return std::unique_ptr<UinputPointer>(new UinputPointer(std::move(device), desktop));
 }
 
-UinputPointer::~UinputPointer() {
-  libevdev_uinput_destroy(uinput_);
-  libevdev_free(device_);
-  ::close(fd_);
-}
+UinputPointer::UinputPointer(std::unique_ptr<UinputDevice> device, const Desktop& desktop)
+    : device_(std::move(device)), desktop_(desktop) {}
 
-QString UinputPointer::devicePath() const {
-  const char* node = libevdev_uinput_get_devnode(uinput_);
-  return node ? QString::fromLocal8Bit(node) : QString();
-}
+UinputPointer::~UinputPointer() = default;
 
-// The kernel passes values outside the axis range on unchanged; keep them on the screen.
 void UinputPointer::moveTo(int x, int y) {
-  write(EV_ABS, ABS_X, std::clamp(x, 0, screen_.width() - 1));
-  write(EV_ABS, ABS_Y, std::clamp(y, 0, screen_.height() - 1));
-  write(EV_SYN, SYN_REPORT, 0);
+  const QRect& area = desktop_.area;
+  const qint64 ax = qint64(x) + desktop_.primaryOrigin.x() - area.left();
+  const qint64 ay = qint64(y) + desktop_.primaryOrigin.y() - area.top();
+  const QPoint axis(int(std::clamp<qint64>(ax, 0, area.width() - 1)),
+                    int(std::clamp<qint64>(ay, 0, area.height() - 1)));
+  // The kernel drops an axis value equal to the one it holds, so a move back to the same point,
+  // after another mouse has moved the pointer away, would not arrive: step aside and back.
+  if (axis == last_) {
+    device_->write(EV_ABS, ABS_X, axis.x() > 0 ? axis.x() - 1 : axis.x() + 1);
+    device_->write(EV_SYN, SYN_REPORT, 0);
+  }
+  device_->write(EV_ABS, ABS_X, axis.x());
+  device_->write(EV_ABS, ABS_Y, axis.y());
+  device_->write(EV_SYN, SYN_REPORT, 0);
+  last_ = axis;
 }
 
 void UinputPointer::press() {
-  write(EV_KEY, BTN_LEFT, 1);
-  write(EV_SYN, SYN_REPORT, 0);
+  device_->write(EV_KEY, BTN_LEFT, 1);
+  device_->write(EV_SYN, SYN_REPORT, 0);
 }
 
 void UinputPointer::release() {
-  write(EV_KEY, BTN_LEFT, 0);
-  write(EV_SYN, SYN_REPORT, 0);
+  device_->write(EV_KEY, BTN_LEFT, 0);
+  device_->write(EV_SYN, SYN_REPORT, 0);
 }
 
-void UinputPointer::write(unsigned int type, unsigned int code, int value) {
-  libevdev_uinput_write_event(uinput_, type, code, value);
+void UinputPointer::setDesktop(const Desktop& desktop) {
+  if (desktop.area.isEmpty()) return;
+  const bool resized = desktop.area.size() != desktop_.area.size();
+  desktop_ = desktop;
+  if (!resized) return;
+  QString error;
+  if (!device_->create(desktop.area.size(), &error)) trace("error", "uinput pointer: " + error);
+  last_ = QPoint(0, 0);
+}
+
+void UinputPointer::followDesktop(std::function<std::optional<Desktop>()> source) {
+  follow_ = std::make_unique<QTimer>();
+  QObject::connect(follow_.get(), &QTimer::timeout, [this, source = std::move(source)] {
+    if (const std::optional<Desktop> desktop = source()) setDesktop(*desktop);
+  });
+  follow_->start(1000);
 }
 
 }  // namespace vornix::platform

@@ -1,44 +1,66 @@
 #pragma once
 // Pointer input through a virtual absolute pointer device made with uinput: works under any
-// desktop (X11, Wayland) and on the console, given write access to /dev/uinput.
+// desktop (X11, Wayland) and on the console, given write access to /dev/uinput. The axes span
+// the whole desktop in pixels, so the desktop, which stretches them over itself, places each
+// point on its pixel.
 
 #include "output/pointer.h"
+#include "platform/desktop.h"
 
 #include <QSize>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
-struct libevdev;
-struct libevdev_uinput;
+class QTimer;
 
 namespace vornix::platform {
 
+// The kernel end: a device with absolute axes 0..width-1 and 0..height-1 and a left button.
+class UinputDevice {
+public:
+  virtual ~UinputDevice() = default;
+  // Creates the device, replacing the one made before; false with a one-line reason.
+  virtual bool create(QSize axes, QString* error) = 0;
+  virtual void write(unsigned int type, unsigned int code, int value) = 0;
+  // The /dev/input/event* node of the device, when known.
+  virtual QString devicePath() const { return {}; }
+};
+
+// The device on /dev/uinput, made through libevdev.
+std::unique_ptr<UinputDevice> makeUinputDevice();
+
+// The lines an installer runs once to let a user's programs create the device.
+QString uinputRemedy();
+
 class UinputPointer : public output::PointerBackend {
 public:
-  // Creates the device with axes 0..width-1 and 0..height-1, which the desktop stretches over
-  // the whole screen; nullptr with a one-line reason (and the remedy) in *error on failure.
-  static std::unique_ptr<UinputPointer> create(QSize screen, QString* error);
+  // nullptr with a one-line reason in *error when the device cannot be created.
+  static std::unique_ptr<UinputPointer> create(std::unique_ptr<UinputDevice> device,
+                                               const Desktop& desktop, QString* error);
   ~UinputPointer() override;
-  UinputPointer(const UinputPointer&) = delete;
-  UinputPointer& operator=(const UinputPointer&) = delete;
 
+  // Points outside the desktop go to its nearest edge.
   void moveTo(int x, int y) override;
   void press() override;
   void release() override;
   QString name() const override { return QStringLiteral("uinput"); }
 
-  // The /dev/input/event* node of the device.
-  QString devicePath() const;
+  // A desktop of another size brings a new device with axes of that size.
+  void setDesktop(const Desktop& desktop);
+  // Asks source once a second and follows the desktop it reports.
+  void followDesktop(std::function<std::optional<Desktop>()> source);
+  const Desktop& desktop() const { return desktop_; }
+  QString devicePath() const { return device_->devicePath(); }
 
 private:
-  UinputPointer(int fd, libevdev* device, libevdev_uinput* uinput, QSize screen)
-      : fd_(fd), device_(device), uinput_(uinput), screen_(screen) {}
-  void write(unsigned int type, unsigned int code, int value);
+  UinputPointer(std::unique_ptr<UinputDevice> device, const Desktop& desktop);
 
-  int fd_;
-  libevdev* device_;
-  libevdev_uinput* uinput_;
-  QSize screen_;
+  std::unique_ptr<UinputDevice> device_;
+  Desktop desktop_;
+  QPoint last_;  // the axis values the kernel holds: (0, 0) on a new device
+  std::unique_ptr<QTimer> follow_;
 };
 
 }  // namespace vornix::platform

@@ -1,31 +1,24 @@
 #pragma once
-// The real desktop pointer under X11, read from the root window of the default screen.
+// The real desktop pointer under X11, read on the root window of the default screen and given
+// in screen points, relative to the primary monitor.
 
 #include "output/pointer.h"
 
-#include <QSize>
-
 #include <memory>
-
-struct _XDisplay;
 
 namespace vornix::platform {
 
+class X11Display;
+
 class X11Cursor : public output::CursorReader {
 public:
-  // Connects to $DISPLAY; nullptr with the reason in *error when there is none.
-  static std::unique_ptr<X11Cursor> open(QString* error);
-  ~X11Cursor() override;
-  X11Cursor(const X11Cursor&) = delete;
-  X11Cursor& operator=(const X11Cursor&) = delete;
+  explicit X11Cursor(std::shared_ptr<X11Display> display) : display_(std::move(display)) {}
 
+  // Nothing once the display is lost.
   std::optional<QPoint> cursorPos() override;
-  // The size of the default screen in pixels.
-  QSize screenSize() const;
 
 private:
-  explicit X11Cursor(_XDisplay* display) : display_(display) {}
-  _XDisplay* display_;
+  std::shared_ptr<X11Display> display_;
 };
 
 }  // namespace vornix::platform

@@ -1,40 +1,41 @@
 #include "platform/xtest_pointer.h"
 
+#include "platform/x11_display.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <cstdint>
 
 namespace vornix::platform {
+namespace {
 
-std::unique_ptr<XTestPointer> XTestPointer::open(QString* error) {
-  const char* name = std::getenv("DISPLAY");
-  if (!name || !*name) {
-    if (error) *error = QStringLiteral("no X display (DISPLAY is not set)");
-    return nullptr;
-  }
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) {
-    if (error) *error = QStringLiteral("cannot open X display %1").arg(QString::fromLocal8Bit(name));
-    return nullptr;
-  }
-  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
-    XCloseDisplay(display);
-    if (error)
-      *error = QStringLiteral("X display %1 has no XTest extension").arg(QString::fromLocal8Bit(name));
-    return nullptr;
-  }
-  return std::unique_ptr<XTestPointer>(new XTestPointer(display));
+// Root coordinates travel as 16-bit numbers: beyond them a point would wrap to the other side.
+int rootCoordinate(qint64 value) {
+  return int(std::clamp<qint64>(value, INT16_MIN, INT16_MAX));
 }
 
-XTestPointer::~XTestPointer() { XCloseDisplay(display_); }
+}  // namespace
+
+std::unique_ptr<XTestPointer> XTestPointer::open(std::shared_ptr<X11Display> display, QString* error) {
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(display->handle(), &eventBase, &errorBase, &major, &minor)) {
+    if (error) *error = QStringLiteral("X display %1 has no XTest extension").arg(display->name());
+    return nullptr;
+  }
+  return std::unique_ptr<XTestPointer>(new XTestPointer(std::move(display)));
+}
 
 // XSync rather than XFlush: the server has acted on the event when the call returns, so a
 // reader on another connection already sees the new position.
 void XTestPointer::moveTo(int x, int y) {
-  XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, CurrentTime);
-  XSync(display_, False);
+  const QPoint origin = display_->primaryOrigin();
+  Display* display = display_->handle();
+  if (!display) return;
+  XTestFakeMotionEvent(display, DefaultScreen(display), rootCoordinate(qint64(x) + origin.x()),
+                       rootCoordinate(qint64(y) + origin.y()), CurrentTime);
+  XSync(display, False);
 }
 
 void XTestPointer::press() { button(true); }
@@ -42,8 +43,10 @@ void XTestPointer::press() { button(true); }
 void XTestPointer::release() { button(false); }
 
 void XTestPointer::button(bool down) {
-  XTestFakeButtonEvent(display_, 1, down ? True : False, CurrentTime);
-  XSync(display_, False);
+  Display* display = display_->handle();
+  if (!display) return;
+  XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
+  XSync(display, False);
 }
 
 }  // namespace vornix::platform

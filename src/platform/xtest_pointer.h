@@ -1,33 +1,31 @@
 #pragma once
-// Pointer input through the X server's XTest extension: absolute moves in root-window
-// coordinates of the default screen, left button 1.
+// Pointer input through the X server's XTest extension: screen points are placed on the root
+// window of the default screen relative to the primary monitor; left button 1.
 
 #include "output/pointer.h"
 
 #include <memory>
 
-struct _XDisplay;
-
 namespace vornix::platform {
+
+class X11Display;
 
 class XTestPointer : public output::PointerBackend {
 public:
-  // Connects to $DISPLAY; nullptr with the reason in *error when there is no usable display.
-  static std::unique_ptr<XTestPointer> open(QString* error);
-  ~XTestPointer() override;
-  XTestPointer(const XTestPointer&) = delete;
-  XTestPointer& operator=(const XTestPointer&) = delete;
+  // nullptr with the reason in *error when the server has no XTest extension.
+  static std::unique_ptr<XTestPointer> open(std::shared_ptr<X11Display> display, QString* error);
 
+  // Does nothing once the display is lost.
   void moveTo(int x, int y) override;
   void press() override;
   void release() override;
   QString name() const override { return QStringLiteral("x11"); }
 
 private:
-  explicit XTestPointer(_XDisplay* display) : display_(display) {}
+  explicit XTestPointer(std::shared_ptr<X11Display> display) : display_(std::move(display)) {}
   void button(bool down);
 
-  _XDisplay* display_;
+  std::shared_ptr<X11Display> display_;
 };
 
 }  // namespace vornix::platform

@@ -8,6 +8,8 @@
 
 #include <QStringList>
 
+#include <malloc.h>
+
 namespace vornix::output {
 namespace {
 
@@ -147,6 +149,31 @@ TEST(PointerTrace, OneLinePerInjectedEvent) {
   out.GetCursorPos();
   EXPECT_EQ(trace.lines(),
             (QStringList{"cursor 12 -3", "mouse click", "mouse down", "mouse up"}));
+}
+
+// Twenty points a second all day long: the program's "none" backend keeps nothing, the tests'
+// recording one keeps only the latest events.
+TEST(NoneBackend, StaysSmallOverAMillionEvents) {
+  NoPointer none;
+  RecordingPointer recording;
+  const auto heapBefore = std::ptrdiff_t(mallinfo2().uordblks);
+  for (int i = 0; i < 1'000'000; ++i) none.moveTo(i % 1920, i % 1080);
+  EXPECT_LT(std::ptrdiff_t(mallinfo2().uordblks) - heapBefore, 4096);
+
+  for (int i = 0; i < 1'000'000; ++i) recording.moveTo(i, 0);
+  recording.press();
+  EXPECT_LE(recording.events().size(), RecordingPointer::kCapacity);
+  EXPECT_EQ(recording.events().end()[-2], Event::move(999'999, 0));
+  EXPECT_EQ(recording.events().back(), Event::press());
+}
+
+TEST(NoneBackend, SaysItsNoticeOnceAtTheFirstEvent) {
+  NoPointer none(QStringLiteral("vornix: no pointer output: why and how to fix it"));
+  ::testing::internal::CaptureStderr();
+  none.moveTo(1, 2);
+  none.press();
+  none.release();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "vornix: no pointer output: why and how to fix it\n");
 }
 
 }  // namespace

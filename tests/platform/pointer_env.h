@@ -16,19 +16,30 @@ inline bool hasDisplay() {
 
 inline bool uinputWritable() { return ::access("/dev/uinput", W_OK) == 0; }
 
-// Unsets DISPLAY for one test and puts it back after.
-class WithoutDisplay {
+// Sets (or, given nullptr, unsets) one environment variable for one test and puts it back after.
+class ScopedEnv {
 public:
-  WithoutDisplay() {
-    if (const char* display = std::getenv("DISPLAY")) saved_ = std::string(display);
-    ::unsetenv("DISPLAY");
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = std::string(old);
+    if (value) ::setenv(name, value, 1);
+    else ::unsetenv(name);
   }
-  ~WithoutDisplay() {
-    if (saved_) ::setenv("DISPLAY", saved_->c_str(), 1);
+  ~ScopedEnv() {
+    if (saved_) ::setenv(name_, saved_->c_str(), 1);
+    else ::unsetenv(name_);
   }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+  const char* name_;
   std::optional<std::string> saved_;
+};
+
+// Unsets DISPLAY for one test and puts it back after.
+class WithoutDisplay : public ScopedEnv {
+public:
+  WithoutDisplay() : ScopedEnv("DISPLAY", nullptr) {}
 };
 
 }  // namespace vornix::platform::testing

@@ -38,6 +38,13 @@ void System::wire() {
   f.Check7.onClick = [this] { dispatch.Check7_Click(); };
   f.Text20.onChange = [this] { dispatch.Text20_Change(); };
 
+  // Multi-touch messages and the server window's switches.
+  f.Text19.onChange = [this] { multiTouch.Text19_Change(); };
+  f.Timer6.onTimer = [this] { multiTouch.Timer6_Timer(); };
+  f.Timer7.onTimer = [this] { multiTouch.Timer7_Timer(); };
+  f.Check8.onClick = [this] { multiTouch.Check8_Click(); };
+  f.Check9.onClick = [this] { multiTouch.Check9_Click(); };
+
   // Configuration file, window commands and the pointer watchers.
   f.Command4.onClick = [this] { configuration.Command4_Click(); };
   f.Command5.onClick = [this] { configuration.Command5_Click(); };

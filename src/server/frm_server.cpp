@@ -172,7 +172,9 @@ void frmServer::removeClient(int index) {
 }
 
 void frmServer::appendToLog(const QString& text) {
-  QString log = TxtReceive.text() + text;
+  QString log = TxtReceive.text();
+  if (!log.isEmpty()) log += u'\n';
+  log += text;
   if (log.size() > kReceiveLogChars) log.remove(0, log.size() - kReceiveLogChars);
   TxtReceive.setText(log);
 }

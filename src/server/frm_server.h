@@ -40,7 +40,7 @@ public:
   form::Control Picture1{"Picture1"};
   CheckBox Check1{"Check1"}, Check2{"Check2"}, Check3{"Check3"};
   Timer Timer1{"Timer1"};
-  // Receive log, event list of "/" and "^" texts, and the status line.
+  // Receive log (one line per arrival), event list of "/" and "^" texts, and the status line.
   TextBox TxtReceive{"TxtReceive"};
   form::ListBox List1{"List1"};
   Label StatusBar1{"StatusBar1"};

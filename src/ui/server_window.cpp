@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
@@ -43,6 +44,12 @@ public:
   }
 
 protected:
+  void paintEvent(QPaintEvent* event) override {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(QColor(0xa8, 0xb0, 0xbc));
+    painter.drawText(rect().adjusted(0, 60, 0, 0), Qt::AlignCenter, QStringLiteral("拖动测试区"));
+  }
   void mousePressEvent(QMouseEvent* e) override {
     report("Picture1_MouseDown", e, buttonOf(e->button()), &server::frmServer::Picture1_MouseDown);
   }
@@ -111,12 +118,12 @@ void ServerWindow::build() {
 
   auto* pad = new PadView(s, this);
   pad->setObjectName(s.Picture1.fullName());
-  place(s.Picture1, pad, {8, 84, 176, 208});
+  place(s.Picture1, pad, {8, 84, 150, 208});
   place(s.Check1, bindCheckBox(s.Check1, pad), {6, 4, 90, 20});
   place(s.Check2, bindCheckBox(s.Check2, pad), {6, 24, 90, 20});
   place(s.Check3, bindCheckBox(s.Check3, pad), {6, 44, 90, 20});
 
-  heading(QStringLiteral("接收数据"), this, {192, 82, 180, 16});
+  heading(QStringLiteral("接收数据"), this, {166, 82, 206, 16});
   auto* log = new QPlainTextEdit(this);
   log->setObjectName(s.TxtReceive.fullName());
   log->setReadOnly(true);
@@ -128,9 +135,9 @@ void ServerWindow::build() {
   };
   s.TxtReceive.subscribe(showLog);
   showLog();
-  place(s.TxtReceive, log, {192, 98, 180, 90});
+  place(s.TxtReceive, log, {166, 98, 206, 90});
 
-  heading(QStringLiteral("事件"), this, {192, 192, 180, 16});
+  heading(QStringLiteral("事件"), this, {166, 192, 206, 16});
   auto* list = new QListWidget(this);
   list->setObjectName(s.List1.fullName());
   QPointer<QListWidget> listGuard(list);
@@ -142,7 +149,7 @@ void ServerWindow::build() {
   };
   s.List1.subscribe(showList);
   showList();
-  place(s.List1, list, {192, 208, 180, 84});
+  place(s.List1, list, {166, 208, 206, 84});
 
   QLabel* status = bindLabel(s.StatusBar1, this);
   status->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);

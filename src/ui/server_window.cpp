@@ -65,7 +65,8 @@ private:
   void report(const char* name, QMouseEvent* e, int button, Handler handler) {
     const QPointF at = e->position();
     const int shift = shiftOf(e->modifiers());
-    form::runEvent(name, [&] { (server_.*handler)(button, shift, at.x(), at.y()); });
+    server::frmServer& server = server_;
+    form::runEvent(name, [&server, handler, button, shift, at] { (server.*handler)(button, shift, at.x(), at.y()); });
   }
 
   server::frmServer& server_;
@@ -170,7 +171,8 @@ bool ServerWindow::eventFilter(QObject* watched, QEvent* event) {
       const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
       const auto code = static_cast<std::int16_t>(enter ? 13 : key->key() < 0x100 ? key->key() : 0);
       const auto shift = static_cast<std::int16_t>(shiftOf(key->modifiers()));
-      form::runEvent("TxtSend_KeyUp", [&] { server_.TxtSend_KeyUp(code, shift); });
+      server::frmServer& server = server_;
+      form::runEvent("TxtSend_KeyUp", [&server, code, shift] { server.TxtSend_KeyUp(code, shift); });
     }
   }
   return QWidget::eventFilter(watched, event);

@@ -10,6 +10,7 @@ namespace vornix::system {
 System::System(Ports p) : ports(p) {
   f.Text11.initText(panel::localIPv4Address());
   f.Text13.initText(panel::localHostName());
+  f.Text12.initText(QString::number(ports.multiTouchPort));
   wire();
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
 }

@@ -59,7 +59,7 @@ void frmServer::resetControls() {
 }
 
 void frmServer::Form_Load() {
-  // Set first: a message box below lets other events run, and they must not load us again.
+  // Set first: the message box below lets other events run, and they must not load us again.
   loaded_ = true;
   resetControls();
   Label2.setCaption(kConnections + decimalText(connectionCount_));
@@ -69,13 +69,13 @@ void frmServer::Form_Load() {
   wireElement(0);
   TcpElement& listener = *tcpServer_[0];
   listener.setLocalPort(port_);
-  if (!listener.listen()) {
-    dialogs_.message(QStringLiteral("多点触摸服务器无法在端口 %1 上监听：%2").arg(port_).arg(listener.errorString()),
-                     window.caption);
-  }
+  const bool listening = listener.listen();
   Label1.setCaption(Label1.caption() + listener.localIP());
   Label3.setCaption(Label3.caption() + decimalText(listener.localPort()));
   Timer1.setTimerEnabled(true);
+  if (!listening)
+    dialogs_.message(QStringLiteral("多点触摸服务器无法在端口 %1 上监听：%2").arg(port_).arg(listener.errorString()),
+                     window.caption);
 }
 
 void frmServer::Unload() {

@@ -14,7 +14,9 @@
 #include "platform/pointer_factory.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
+#include "platform/qt_sockets.h"
 #include "ui/panel_window.h"
+#include "ui/server_window.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -36,6 +38,9 @@ int main(int argc, char** argv) {
     application = std::make_unique<QCoreApplication>(argc, argv);
   else
     application = std::make_unique<QApplication>(argc, argv);
+  // Only 结束, the panel's close box and the quit signals end the program: closing the server
+  // window or a message box while the panel is hidden must not.
+  if (!options.headless) QApplication::setQuitOnLastWindowClosed(false);
   Trace::instance().setEnabled(options.trace);
   app::quitOnSignals();
 
@@ -58,8 +63,17 @@ int main(int argc, char** argv) {
   if (!options.headless) windowDialogs = std::make_unique<platform::QtDialogs>();
   form::Dialogs& dialogs = windowDialogs ? static_cast<form::Dialogs&>(*windowDialogs) : consoleDialogs;
 
+  platform::QtSockets sockets;
+  std::unique_ptr<ui::ServerWindow> serverWindow;
+
   system::Ports ports{loop, dialogs, pointer, &document};
   ports.configFile = options.configFile;
+  ports.sockets = &sockets;
+  ports.multiTouchPort = options.multiTouchPort;
+  if (!options.headless)
+    ports.serverWindowCreated = [&serverWindow](server::frmServer& server) {
+      serverWindow = std::make_unique<ui::ServerWindow>(server);
+    };
   ports.quit = [] { QCoreApplication::exit(0); };
   system::System system(ports);
 

@@ -21,9 +21,11 @@ ParseResult parseOptions(const QStringList& arguments) {
                                   "beside the program).", "FILE");
   const QCommandLineOption pointer("pointer", "Pointer injection: auto, x11, uinput or none.", "BACKEND",
                                    "auto");
+  const QCommandLineOption multiTouchPort("multitouch-port", "TCP port of the multi-touch server "
+                                          "(default 5500; 0: any free port).", "PORT", "5500");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
-  parser.addOptions({source, step, exitAtEnd, config, pointer, headless, trace, help, version});
+  parser.addOptions({source, step, exitAtEnd, config, pointer, multiTouchPort, headless, trace, help, version});
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -63,6 +65,14 @@ ParseResult parseOptions(const QStringList& arguments) {
                  qPrintable(result.options.pointer));
     result.exitStatus = 2;
   }
+  bool portIsNumber = false;
+  const uint port = parser.value(multiTouchPort).toUInt(&portIsNumber);
+  if (!portIsNumber || port > 65535) {
+    std::fprintf(stderr, "vornix: --multitouch-port must be a port number from 0 to 65535 (got '%s')\n",
+                 qPrintable(parser.value(multiTouchPort)));
+    result.exitStatus = 2;
+  }
+  result.options.multiTouchPort = static_cast<quint16>(port);
   return result;
 }
 

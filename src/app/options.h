@@ -19,6 +19,7 @@ struct Options {
   bool exitAtEnd = false;  // end once the pass that took the last frame has finished
   QString configFile;      // empty: "Vornix配置文件.ini" in the program's folder
   QString pointer = "auto";
+  quint16 multiTouchPort = 5500;  // the multi-touch server's port; 0: one the system picks
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

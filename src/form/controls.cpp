@@ -56,6 +56,23 @@ void CheckBox::setValue(int value) {
   if (onClick) onClick();
 }
 
+void ListBox::addItem(const QString& item) {
+  items_.push_back(item);
+  notify();
+}
+
+void ListBox::removeItem(std::size_t index) {
+  if (index >= items_.size()) return;
+  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+  notify();
+}
+
+void ListBox::clear() {
+  if (items_.empty()) return;
+  items_.clear();
+  notify();
+}
+
 void OptionButton::setSelected(bool selected) {
   if (selected == selected_) return;
   selected_ = selected;

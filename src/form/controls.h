@@ -109,6 +109,19 @@ private:
   int value_ = 0;
 };
 
+// A list of text entries, newest last.
+class ListBox : public Control {
+public:
+  using Control::Control;
+  const std::vector<QString>& items() const { return items_; }
+  void addItem(const QString& item);
+  void removeItem(std::size_t index);
+  void clear();
+
+private:
+  std::vector<QString> items_;
+};
+
 class OptionGroup;
 
 class OptionButton : public Control {

@@ -9,11 +9,14 @@
 #include "form/dialogs.h"
 #include "form/event_loop.h"
 #include "output/mapping.h"
+#include "output/multi_touch.h"
 #include "output/pointer.h"
 #include "output/pointer_dispatch.h"
 #include "panel/mainfrm.h"
 #include "panel/configuration.h"
 #include "panel/panel_commands.h"
+#include "server/server_host.h"
+#include "server/tcp_element.h"
 #include "system/startup.h"
 
 #include <QString>
@@ -42,6 +45,13 @@ struct Ports {
   QStringList powerOffCommand{QStringLiteral("systemctl"), QStringLiteral("poweroff")};
   // Ends the program at once ("结束").
   std::function<void()> quit{};
+  // Socket elements of the multi-touch server (none: elements that no client can reach).
+  server::TcpElementFactory* sockets = nullptr;
+  // The port the multi-touch server listens on (0: one the system picks).
+  quint16 multiTouchPort = 5500;
+  // Called once when the server window is first created, before it loads, so the program can
+  // give it a view.
+  std::function<void(server::frmServer&)> serverWindowCreated{};
 };
 
 class System {
@@ -62,6 +72,8 @@ public:
   engine::Probes probes{f};
   panel::Configuration configuration{f, ports.configFile};
   Startup startup{f, ports, configuration, commands};
+  server::ServerHost server{ports.sockets, ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};
+  output::MultiTouch multiTouch{f, server};
 
 private:
   void wire();

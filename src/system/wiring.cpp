@@ -10,6 +10,7 @@ namespace vornix::system {
 System::System(Ports p) : ports(p) {
   f.Text11.initText(panel::localIPv4Address());
   f.Text13.initText(panel::localHostName());
+  f.Text12.initText(QString::number(ports.multiTouchPort));
   wire();
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
 }
@@ -37,6 +38,13 @@ void System::wire() {
   f.Text17.onChange = [this] { dispatch.Text17_Change(); };
   f.Check7.onClick = [this] { dispatch.Check7_Click(); };
   f.Text20.onChange = [this] { dispatch.Text20_Change(); };
+
+  // Multi-touch messages and the server window's switches.
+  f.Text19.onChange = [this] { multiTouch.Text19_Change(); };
+  f.Timer6.onTimer = [this] { multiTouch.Timer6_Timer(); };
+  f.Timer7.onTimer = [this] { multiTouch.Timer7_Timer(); };
+  f.Check8.onClick = [this] { multiTouch.Check8_Click(); };
+  f.Check9.onClick = [this] { multiTouch.Check9_Click(); };
 
   // Configuration file, window commands and the pointer watchers.
   f.Command4.onClick = [this] { configuration.Command4_Click(); };

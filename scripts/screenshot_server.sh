@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Saves a picture of the multi-touch server window of the running program under Xvfb, with a few
+# clients connected, to docs/server.png (or the file given as first argument).
+# Usage: scripts/screenshot_server.sh [OUTPUT.png] [BUILD_DIR]
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+output="$(realpath -m "${1:-$root/docs/server.png}")"
+build="$(realpath -m "${2:-$root/build}")"
+
+if [ -z "${VORNIX_IN_XVFB:-}" ]; then
+  cmake --build "$build" --target vornix
+  mkdir -p "$(dirname "$output")"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" env VORNIX_IN_XVFB=1 bash "$0" "$output" "$build"
+fi
+
+work=$(mktemp -d)
+vornix=""
+trap '[ -n "$vornix" ] && kill "$vornix" 2>/dev/null; rm -rf "$work"' EXIT
+port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("", 0)); print(s.getsockname()[1])')
+/usr/bin/python3 -B "$root/tests/e2e/edit_config.py" "$root/share/demo/Vornix配置文件.ini" "$work/Vornix配置文件.ini" \
+  "系统/程序运行直接隐藏=1" "多点触摸/启用多点触摸=1"
+"$build/src/app/vornix" --source demo --pointer none --multitouch-port "$port" \
+  --config "$work/Vornix配置文件.ini" >/dev/null &
+vornix=$!
+
+/usr/bin/python3 - "$port" <<'PY'
+import socket, sys, time
+port = int(sys.argv[1])
+for _ in range(100):
+    try:
+        socket.create_connection(("127.0.0.1", port)).close()
+        break
+    except OSError:
+        time.sleep(0.1)
+time.sleep(0.3)
+clients = [socket.create_connection(("127.0.0.1", port)) for _ in range(4)]
+for client, text in zip(clients, [b"/hello from the floor app", b"touch table ready", b"/status", b"^bye"]):
+    client.sendall(text)
+    time.sleep(0.3)
+time.sleep(0.5)
+PY
+window=$(xdotool search --onlyvisible --name "Vornix多点触摸_服务器" | head -1)
+[ -n "$window" ] || { echo "screenshot_server: the server window did not appear" >&2; exit 1; }
+import -window "$window" "$output"
+kill "$vornix" && wait "$vornix" || true
+vornix=""
+echo "saved $output"

@@ -1,0 +1,60 @@
+#include "server/scripted_sockets.h"
+
+#include "form/errors.h"
+
+#include <algorithm>
+
+namespace vornix::server {
+
+ScriptedTcpElement::ScriptedTcpElement(ScriptedSockets& sockets) : sockets_(sockets) {
+  sockets_.elements.push_back(this);
+}
+
+ScriptedTcpElement::~ScriptedTcpElement() { std::erase(sockets_.elements, this); }
+
+bool ScriptedTcpElement::listen() {
+  if (!sockets_.refuseListen.isEmpty()) return false;
+  state_ = TcpState::Listening;
+  return true;
+}
+
+QString ScriptedTcpElement::errorString() const { return sockets_.refuseListen; }
+
+bool ScriptedTcpElement::accept(RequestId request) {
+  if (!sockets_.pending_.erase(request)) return false;
+  state_ = TcpState::Connected;
+  sockets_.accepted_ = this;
+  return true;
+}
+
+void ScriptedTcpElement::sendData(const QString& text) {
+  if (state_ != TcpState::Connected) throw form::HandlerError("not connected");
+  sent.push_back(text);
+}
+
+void ScriptedTcpElement::arrive(const QString& text) {
+  incoming += text;
+  // Copied: the handler may destroy this element, and the event with it.
+  if (auto raise = events.dataArrival) raise(text.size());
+}
+
+void ScriptedTcpElement::peerCloses() {
+  state_ = TcpState::Closing;
+  if (auto raise = events.close) raise();
+}
+
+std::unique_ptr<TcpElement> ScriptedSockets::create() { return std::make_unique<ScriptedTcpElement>(*this); }
+
+ScriptedTcpElement* ScriptedSockets::connectClient() {
+  const auto listener = std::find_if(elements.begin(), elements.end(),
+                                     [](const ScriptedTcpElement* e) { return e->state() == TcpState::Listening; });
+  if (listener == elements.end()) return nullptr;
+  const RequestId request = nextRequest_++;
+  pending_.insert(request);
+  accepted_ = nullptr;
+  if ((*listener)->events.connectionRequest) (*listener)->events.connectionRequest(request);
+  pending_.erase(request);
+  return accepted_;
+}
+
+}  // namespace vornix::server

@@ -14,6 +14,7 @@
 #include "platform/pointer_factory.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
+#include "platform/qt_serial_port.h"
 #include "ui/panel_window.h"
 
 #include <QApplication>
@@ -59,8 +60,11 @@ int main(int argc, char** argv) {
   if (!options.headless) windowDialogs = std::make_unique<platform::QtDialogs>();
   form::Dialogs& dialogs = windowDialogs ? static_cast<form::Dialogs&>(*windowDialogs) : consoleDialogs;
 
+  platform::QtSerialPort serial(options.serialDevices);
+
   system::Ports ports{loop, dialogs, pointer, &document};
   ports.configFile = options.configFile;
+  ports.serial = &serial;
   ports.quit = [] { QCoreApplication::exit(0); };
   system::System system(ports);
 

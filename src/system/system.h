@@ -11,6 +11,8 @@
 #include "output/mapping.h"
 #include "output/pointer.h"
 #include "output/pointer_dispatch.h"
+#include "output/serial_component.h"
+#include "output/serial_relay.h"
 #include "panel/mainfrm.h"
 #include "panel/configuration.h"
 #include "panel/panel_commands.h"
@@ -42,6 +44,8 @@ struct Ports {
   QStringList powerOffCommand{QStringLiteral("systemctl"), QStringLiteral("poweroff")};
   // Ends the program at once ("结束").
   std::function<void()> quit{};
+  // The serial line of the relay (none: every open fails).
+  output::SerialComponent* serial = nullptr;
 };
 
 class System {
@@ -58,6 +62,8 @@ public:
   panel::PanelCommands commands{f};
   output::Mapping mapping{f, ports.loop};
   output::PointerDispatch dispatch{f, ports.loop, ports.pointer};
+  output::NoSerialLine noSerialLine;
+  output::SerialRelay relay{f, ports.loop, ports.dialogs, ports.serial ? *ports.serial : noSerialLine, dispatch};
   engine::Processing processing{f, ports.loop, ports.document, frameSlot, dispatch};
   engine::Probes probes{f};
   panel::Configuration configuration{f, ports.configFile};

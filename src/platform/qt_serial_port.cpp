@@ -59,7 +59,7 @@ void QtSerialPort::deviceFailed(QSerialPort::SerialPortError error) {
   const bool gone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
                     error == QSerialPort::WriteError;
   if (!gone || !port_.isOpen() || lost_) return;
-  lost_.emplace(failure(error, port_.errorString() + QStringLiteral(", port closed")));
+  lost_.emplace(failure(error, QStringLiteral("device lost (%1), port closed").arg(port_.errorString())));
   QMetaObject::invokeMethod(&port_, [this] { closeLostDevice(); }, Qt::QueuedConnection);
 }
 

@@ -28,10 +28,7 @@ void QtSerialPort::setPortOpen(bool open) {
   }
   if (port_.isOpen()) return;
   port_.setPortName(deviceOf(number_));
-  if (!port_.open(QIODevice::ReadWrite)) {
-    const auto error = port_.error();
-    throw failure(error, port_.errorString());
-  }
+  if (!port_.open(QIODevice::ReadWrite)) throw failure(port_.error(), port_.errorString());
 }
 
 void QtSerialPort::setCommPort(int number) {
@@ -44,9 +41,10 @@ void QtSerialPort::setCommPort(int number) {
 void QtSerialPort::output(const QString& text) {
   if (!portOpen()) throw failure(QSerialPort::NotOpenError, QStringLiteral("the port is not open"));
   const QByteArray bytes = text.toLatin1();
-  // flush() hands the bytes to the device now rather than at the next turn of the event loop.
-  if (port_.write(bytes) != bytes.size() || (!port_.flush() && port_.bytesToWrite() > 0) || lost_)
-    throw failure(QSerialPort::WriteError, port_.errorString());
+  if (port_.write(bytes) != bytes.size()) throw failure(QSerialPort::WriteError, port_.errorString());
+  // Hands the bytes to the device now rather than at the next turn of the event loop.
+  port_.flush();
+  if (lost_) throw *lost_;
 }
 
 QString QtSerialPort::input() {

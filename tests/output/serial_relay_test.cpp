@@ -79,19 +79,6 @@ TEST(SerialReceiver, TakesTheFirstCompleteMessageOfItsBuffer) {
   }
 }
 
-TEST_F(RelayTest, AcceptedMessageSetsTheMappedFieldsAndIsTraced) {
-  TraceCapture trace;
-  startReceiver();
-  receive({"ab:::MOUSEX=0100,Y=0201."});
-  EXPECT_EQ(f.Text8[0].text(), "100");
-  EXPECT_EQ(f.Text8[1].text(), "201");
-  EXPECT_EQ(f.Text14.text(), "0|move|100,201");
-  EXPECT_EQ(trace.lines().filter(QRegularExpression("^(serial|cursor)")),
-            (QStringList{"serial-recv :::MOUSEX=0100,Y=0201.", "cursor 100 201"}));
-  // The receiver's own copy in Text9 goes nowhere.
-  EXPECT_TRUE(serial.written.isEmpty());
-}
-
 TEST_F(RelayTest, PortNumberOutsideOneTo256IsRefusedAndLeavesThePort) {
   startReceiver();
   for (const char* text : {"0", "257", "COM"}) {

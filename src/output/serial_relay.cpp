@@ -16,15 +16,17 @@ QString errorMessage(const SerialError& error) {
   return decimalText(error.number()) + QStringLiteral("\r\n") + error.description();
 }
 
+SerialError noLine() { return SerialError(1, QStringLiteral("no serial line in this system")); }
+
 }  // namespace
 
 void NoSerialLine::setPortOpen(bool open) {
-  if (open) throw SerialError(1, QStringLiteral("no serial line in this system"));
+  if (open) throw noLine();
 }
 
-void NoSerialLine::output(const QString&) { throw SerialError(1, QStringLiteral("no serial line in this system")); }
+void NoSerialLine::output(const QString&) { throw noLine(); }
 
-QString NoSerialLine::input() { throw SerialError(1, QStringLiteral("no serial line in this system")); }
+QString NoSerialLine::input() { throw noLine(); }
 
 SerialRelay::SerialRelay(panel::MAINFRM& f, form::EventLoop& loop, form::Dialogs& dialogs,
                          SerialComponent& port, PointerDispatch& dispatch)

@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """Two installations chained over one serial line (a socat pty pair).
 
-The sender plays the project's blob clip frame by frame and writes every mapped point to the
+The sender plays the project's hop clip frame by frame and writes every mapped point to the
 line; the receiver runs headless in mode 4, so it detects nothing itself and only follows the
-line. The receiver's cursor must visit exactly the points the sender wrote, in order, none
+line. The clip's touches come three passes (150 ms) apart, so that each message reaches the
+receiver in a read of its own even on a busy machine: two messages in one read would keep only
+the first. The receiver's cursor must visit exactly the points the sender wrote, in order, none
 doubled and none missing, and those are the clip's touches mapped onto the sender's screen.
 """
 import json
@@ -41,9 +43,9 @@ def main():
     failures = []
     try:
         subprocess.run([sys.executable, os.path.join(SOURCE_DIR, "scripts", "make_clips.py"), work,
-                        "--no-video", "blob"], check=True, timeout=120, stdout=subprocess.DEVNULL)
-        with open(os.path.join(work, "blob.json")) as f:
-            blob = json.load(f)
+                        "--no-video", "hop"], check=True, timeout=120, stdout=subprocess.DEVNULL)
+        with open(os.path.join(work, "hop.json")) as f:
+            clip = json.load(f)
         line.plug_in()
         receiver_config = os.path.join(work, "receiver.ini")
         relay_config(receiver_config, "receive", 4)
@@ -58,7 +60,7 @@ def main():
 
         sender = subprocess.run(
             [BIN, "--headless", "--pointer", "none", "--trace", "--step", "--exit-at-end",
-             "--source", os.path.join(work, blob["pattern"]), "--config", sender_config,
+             "--source", os.path.join(work, clip["pattern"]), "--config", sender_config,
              "--serial", "1=" + line.a], capture_output=True, text=True, timeout=60)
         if sender.returncode != 0:
             failures.append("the sender ended with status %d: %s" % (sender.returncode, sender.stderr))
@@ -71,7 +73,7 @@ def main():
         receiver.wait_for(lambda e, f: e == "cursor" and len(cursors()) >= len(sent), 10)
         receiver.collect(0.5)  # a doubled point would show by now
 
-        touches = reported(blob["touches"]["stride2"])
+        touches = reported(clip["touches"]["stride2"])
         seen = [mapped(x, y, 0, 0, 1024, 768) for _, x, y in touches]
         print("sender wrote %d points, receiver moved the cursor %d times" % (len(sent), len(cursors())))
         if sent != seen:

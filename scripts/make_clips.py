@@ -3,7 +3,7 @@
 
     make_clips.py OUTDIR [--no-video] [NAME ...]
 
-For each clip NAME ("blob", "drag", "swipe"; all when none is named) it writes
+For each clip NAME ("blob", "drag", "swipe", "hop"; all when none is named) it writes
     OUTDIR/NAME/frames/0000.png ...   the frames, 320 x 240 RGB
     OUTDIR/NAME.mkv                   the same frames, FFV1 (lossless, pixel values survive)
     OUTDIR/NAME.json                  frame rate, where the blob is in every frame, and the
@@ -13,6 +13,8 @@ For each clip NAME ("blob", "drag", "swipe"; all when none is named) it writes
 "drag": a light blob appears, moves a little in every frame, and disappears, so that with a
 dynamic reference every frame from its appearance to its disappearance shows a touch.
 "swipe": a light blob crosses the whole picture fast from left to right, then right to left.
+"hop": a light blob hops to a new place every third frame and stands still in between, so that
+touches come three frames apart.
 
 The surface carries a little fixed noise on red (at most +-2), far below the threshold of 60.
 Expected touches follow the detector: the first frame becomes the reference and reports
@@ -128,6 +130,15 @@ def swipe_clip():
     return positions
 
 
+def hop_clip():
+    positions = []
+    for f in range(60):
+        k = (f - 5) // 3
+        p = (40 + 13 * k, 40 + 9 * k) if f >= 5 else None
+        positions.append(None if p is None else {"x": p[0], "y": p[1], "rx": 14, "ry": 14})
+    return positions
+
+
 def write_clip(outdir, name, positions, video):
     folder = os.path.join(outdir, name, "frames")
     if os.path.isdir(folder):
@@ -163,7 +174,7 @@ def write_clip(outdir, name, positions, video):
 
 
 def main(argv):
-    clips = {"blob": blob_clip, "drag": drag_clip, "swipe": swipe_clip}
+    clips = {"blob": blob_clip, "drag": drag_clip, "swipe": swipe_clip, "hop": hop_clip}
     args = [a for a in argv[1:] if not a.startswith("--")]
     unknown = [name for name in args[1:] if name not in clips]
     if not args or unknown:

@@ -15,6 +15,7 @@
 #include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_sockets.h"
+#include "platform/qt_serial_port.h"
 #include "ui/panel_window.h"
 #include "ui/server_window.h"
 
@@ -65,9 +66,11 @@ int main(int argc, char** argv) {
 
   platform::QtSockets sockets;
   std::unique_ptr<ui::ServerWindow> serverWindow;
+  platform::QtSerialPort serial(options.serialDevices);
 
   system::Ports ports{loop, dialogs, pointer, &document};
   ports.configFile = options.configFile;
+  ports.serial = &serial;
   ports.sockets = &sockets;
   ports.multiTouchPort = options.multiTouchPort;
   if (!options.headless)

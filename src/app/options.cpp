@@ -21,11 +21,14 @@ ParseResult parseOptions(const QStringList& arguments) {
                                   "beside the program).", "FILE");
   const QCommandLineOption pointer("pointer", "Pointer injection: auto, x11, uinput or none.", "BACKEND",
                                    "auto");
+  const QCommandLineOption serial(
+      "serial", "Serial port number N (1 to 256) of the relay uses DEVICE instead of /dev/ttyS{N-1}, "
+      "e.g. 1=/dev/ttyUSB0; may be given several times.", "N=DEVICE");
   const QCommandLineOption multiTouchPort("multitouch-port", "TCP port of the multi-touch server "
                                           "(default 5500; 0: any free port).", "PORT", "5500");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
-  parser.addOptions({source, step, exitAtEnd, config, pointer, multiTouchPort, headless, trace, help, version});
+  parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, headless, trace, help, version});
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -59,6 +62,18 @@ ParseResult parseOptions(const QStringList& arguments) {
   result.options.exitAtEnd = parser.isSet(exitAtEnd);
   result.options.configFile = parser.value(config);
   result.options.pointer = parser.value(pointer);
+  for (const QString& mapping : parser.values(serial)) {
+    const qsizetype equals = mapping.indexOf(u'=');
+    bool isNumber = false;
+    const int number = mapping.left(equals).toInt(&isNumber);
+    if (equals < 0 || !isNumber || number < 1 || number > 256 || equals + 1 == mapping.size()) {
+      std::fprintf(stderr, "vornix: --serial expects N=DEVICE with N from 1 to 256 (got '%s')\n",
+                   qPrintable(mapping));
+      result.exitStatus = 2;
+      return result;
+    }
+    result.options.serialDevices.insert(number, mapping.mid(equals + 1));
+  }
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {
     std::fprintf(stderr, "vornix: --pointer must be one of auto, x11, uinput, none (got '%s')\n",

@@ -2,6 +2,7 @@
 // The command line of the program. With no options the program behaves as an installation
 // expects: panel on the desktop, first video device, configuration beside the program.
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,8 @@ struct Options {
   QString configFile;      // empty: "Vornix配置文件.ini" in the program's folder
   QString pointer = "auto";
   quint16 multiTouchPort = 5500;  // the multi-touch server's port; 0: one the system picks
+  // --serial N=DEVICE: the device serial port number N names instead of /dev/ttyS{N-1}.
+  QMap<int, QString> serialDevices;
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

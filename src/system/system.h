@@ -12,6 +12,8 @@
 #include "output/multi_touch.h"
 #include "output/pointer.h"
 #include "output/pointer_dispatch.h"
+#include "output/serial_component.h"
+#include "output/serial_relay.h"
 #include "panel/mainfrm.h"
 #include "panel/configuration.h"
 #include "panel/panel_commands.h"
@@ -52,6 +54,8 @@ struct Ports {
   // Called once when the server window is first created, before it loads, so the program can
   // give it a view.
   std::function<void(server::frmServer&)> serverWindowCreated{};
+  // The serial line of the relay (none: every open fails).
+  output::SerialComponent* serial = nullptr;
 };
 
 class System {
@@ -68,6 +72,8 @@ public:
   panel::PanelCommands commands{f};
   output::Mapping mapping{f, ports.loop};
   output::PointerDispatch dispatch{f, ports.loop, ports.pointer};
+  output::NoSerialLine noSerialLine;
+  output::SerialRelay relay{f, ports.loop, ports.dialogs, ports.serial ? *ports.serial : noSerialLine, dispatch};
   engine::Processing processing{f, ports.loop, ports.document, frameSlot, dispatch};
   engine::Probes probes{f};
   panel::Configuration configuration{f, ports.configFile};

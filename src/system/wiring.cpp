@@ -46,6 +46,13 @@ void System::wire() {
   f.Check8.onClick = [this] { multiTouch.Check8_Click(); };
   f.Check9.onClick = [this] { multiTouch.Check9_Click(); };
 
+  // Serial relay: the switch, the port number, the sender, the receive poll and parse.
+  f.Check6.onClick = [this] { relay.Check6_Click(); };
+  f.Text7.onChange = [this] { relay.Text7_Change(); };
+  f.Text9.onChange = [this] { relay.Text9_Change(); };
+  f.Timer5.onTimer = [this] { relay.Timer5_Timer(); };
+  f.Text10.onChange = [this] { relay.Text10_Change(); };
+
   // Configuration file, window commands and the pointer watchers.
   f.Command4.onClick = [this] { configuration.Command4_Click(); };
   f.Command5.onClick = [this] { configuration.Command5_Click(); };

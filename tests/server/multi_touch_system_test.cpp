@@ -79,7 +79,7 @@ TEST_F(MultiTouchSystem, APortInUseIsReportedWithTheSystemsReasonAndEverythingEl
   testing::ConfiguredSystem c;
   c.t->system.ports.sockets = &sockets;
   c.t->system.ports.multiTouchPort = taken.port();
-  c.store("[多点触摸]\n启用多点触摸=1\n[翻书模式鼠标点击]\n左翻页X=100\n");
+  c.store("[多图合成]\n通信端口=1\n[多点触摸]\n启用多点触摸=1\n[翻书模式鼠标点击]\n左翻页X=100\n");
   c.load();
 
   ASSERT_EQ(c.t->dialogs.messages.size(), 1u);

@@ -7,17 +7,24 @@
 #include "output/pointer.h"
 #include "system/system.h"
 #include "support/scripted_capture.h"
+#include "support/scripted_serial.h"
 
 #include <memory>
 
 namespace vornix::testing {
+
+inline system::Ports withSerial(system::Ports ports, ScriptedSerial& serial) {
+  ports.serial = &serial;
+  return ports;
+}
 
 struct TestSystem {
   form::ScriptedLoop loop;
   form::RecordingDialogs dialogs;
   output::RecordingPointer pointerEvents;
   output::PointerOutput pointer{pointerEvents};
-  system::System system{system::Ports{loop, dialogs, pointer}};
+  ScriptedSerial serial;
+  system::System system{withSerial(system::Ports{loop, dialogs, pointer}, serial)};
   panel::MAINFRM& f = system.f;
 };
 
@@ -30,7 +37,8 @@ struct CameraTestSystem {
   std::unique_ptr<ScriptedCapture> cameraOwner = std::make_unique<ScriptedCapture>();
   ScriptedCapture& camera = *cameraOwner;
   capture::frmDocument document{std::move(cameraOwner)};
-  system::System system{system::Ports{loop, dialogs, pointer, &document}};
+  ScriptedSerial serial;
+  system::System system{withSerial(system::Ports{loop, dialogs, pointer, &document}, serial)};
   panel::MAINFRM& f = system.f;
 };
 

@@ -39,7 +39,7 @@ bool waitForFile(const QString& path, int ms) {
 
 TEST(StartUp, PlacesThePanelAndTheHiddenCaptureWindowBesideIt) {
   StartingSystem s;
-  s.store("[系统]\n程序运行直接隐藏=0\n");
+  s.store("[系统]\n程序运行直接隐藏=0\n[多图合成]\n通信端口=1\n");
   s.start();
   EXPECT_EQ(s.f.window.left(), 1000);
   EXPECT_EQ(s.f.window.top(), 1000);

@@ -17,8 +17,11 @@ ParseResult parseOptions(const QStringList& arguments) {
       "(frames/%04d.png) or gst:PIPELINE. Default: the first video device.", "SOURCE");
   const QCommandLineOption step("step", "Take the next frame of a file or sequence at each grab.");
   const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame.");
-  const QCommandLineOption config("config", "Configuration file (default: Vornix配置文件.ini "
-                                  "beside the program).", "FILE");
+  const QCommandLineOption config(
+      "config", "Configuration file. Default: Vornix配置文件.ini beside the program when it is "
+      "there, or when that folder is writable and not under /usr (a copied build folder), else "
+      "$XDG_CONFIG_HOME/vornix/Vornix配置文件.ini (~/.config when unset), created by the first "
+      "save.", "FILE");
   const QCommandLineOption pointer("pointer", "Pointer injection: auto, x11, uinput or none.", "BACKEND",
                                    "auto");
   const QCommandLineOption help({"h", "help"}, "Show this help.");

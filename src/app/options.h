@@ -17,7 +17,7 @@ struct Options {
   QString source;
   bool step = false;       // a file or sequence gives its next frame at each grab
   bool exitAtEnd = false;  // end once the pass that took the last frame has finished
-  QString configFile;      // empty: "Vornix配置文件.ini" in the program's folder
+  QString configFile;      // empty: the default file (panel::defaultConfigurationPath)
   QString pointer = "auto";
 };
 

@@ -14,6 +14,7 @@
 #include "platform/pointer_factory.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
+#include "platform/v4l2_devices.h"
 #include "ui/panel_window.h"
 
 #include <QApplication>
@@ -30,6 +31,11 @@ int main(int argc, char** argv) {
   const app::ParseResult parsed = app::parseOptions(arguments);
   if (parsed.exitStatus) return *parsed.exitStatus;
   const app::Options& options = parsed.options;
+  if (options.listSources) {
+    for (const QString& line : capture::sourceListing(platform::V4l2Devices()))
+      std::puts(line.toLocal8Bit().constData());
+    return 0;
+  }
 
   std::unique_ptr<QCoreApplication> application;
   if (options.headless)

@@ -13,7 +13,8 @@ ParseResult parseOptions(const QStringList& arguments) {
   const QCommandLineOption headless("headless", "Run without a window; message boxes go to stderr.");
   const QCommandLineOption trace("trace", "Print one line per event on stdout.");
   const QCommandLineOption source(
-      "source", "Video source: demo, a device (/dev/video0 or 0), a video file, an image sequence "
+      "source", "Video source: demo, a device (/dev/video0, 0, or a stable /dev/v4l/by-id/... or "
+      "by-path/... link, see --list-sources), a video file, an image sequence "
       "(frames/%04d.png) or gst:PIPELINE. Default: the first video device.", "SOURCE");
   const QCommandLineOption step("step", "Take the next frame of a file or sequence at each grab.");
   const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame.");
@@ -24,9 +25,13 @@ ParseResult parseOptions(const QStringList& arguments) {
       "save.", "FILE");
   const QCommandLineOption pointer("pointer", "Pointer injection: auto, x11, uinput or none.", "BACKEND",
                                    "auto");
+  const QCommandLineOption listSources(
+      "list-sources", "List the video capture devices (path, card, bus, pixel formats and frame "
+      "sizes, stable /dev/v4l paths for --source) and exit.");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
   parser.addOptions({source, step, exitAtEnd, config, pointer, headless, trace, help, version});
+  parser.addOption(listSources);
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -60,6 +65,7 @@ ParseResult parseOptions(const QStringList& arguments) {
   result.options.exitAtEnd = parser.isSet(exitAtEnd);
   result.options.configFile = parser.value(config);
   result.options.pointer = parser.value(pointer);
+  result.options.listSources = parser.isSet(listSources);
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {
     std::fprintf(stderr, "vornix: --pointer must be one of auto, x11, uinput, none (got '%s')\n",

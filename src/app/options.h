@@ -19,6 +19,7 @@ struct Options {
   bool exitAtEnd = false;  // end once the pass that took the last frame has finished
   QString configFile;      // empty: the default file (panel::defaultConfigurationPath)
   QString pointer = "auto";
+  bool listSources = false;  // print the video capture devices and end
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

@@ -12,13 +12,8 @@ work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 chmod 755 "$work"
 
-as_user() {
-  if [ "$(id -u)" -eq 0 ]; then
-    setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
-  else
-    "$@"
-  fi
-}
+as_user=()
+[ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 
 # A folder holding a copy of the program; mode 555 for read-only, 777 for writable by anyone.
 program_in() {
@@ -32,7 +27,8 @@ program_in() {
 # The file named by the first `config load` line of a short headless run.
 loaded() {
   local out="$work/trace.$RANDOM"
-  as_user env "$@" --headless --trace --source demo --pointer none >"$out" 2>&1 &
+  # setpriv and env hand their process over to the program, so the signal below reaches it.
+  "${as_user[@]}" env "$@" --headless --trace --source demo --pointer none >"$out" 2>&1 &
   local pid=$!
   for _ in $(seq 300); do grep -q '^[0-9]* config load ' "$out" && break; sleep 0.1; done
   kill -TERM "$pid" 2>/dev/null || true

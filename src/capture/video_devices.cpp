@@ -19,7 +19,8 @@ QString deviceLine(const VideoDevice& device) {
   QString line = device.path + QStringLiteral("  card \"") + device.card + QStringLiteral("\"  bus ") + device.bus;
   QStringList formats;
   for (const PixelFormat& format : device.formats) formats << formatText(format);
-  line += QStringLiteral("  formats ") + (formats.isEmpty() ? QStringLiteral("none") : formats.join(QStringLiteral(", ")));
+  if (formats.isEmpty()) formats << QStringLiteral("none");
+  line += QStringLiteral("  formats ") + formats.join(QStringLiteral(", "));
   if (!device.stablePaths.isEmpty()) line += QStringLiteral("  stable ") + device.stablePaths.join(u' ');
   return line;
 }

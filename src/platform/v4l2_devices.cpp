@@ -26,7 +26,8 @@ int query(int fd, unsigned long request, void* argument) {
 
 template <std::size_t N>
 QString fixedText(const __u8 (&bytes)[N]) {
-  return QString::fromUtf8(reinterpret_cast<const char*>(bytes), qsizetype(strnlen(reinterpret_cast<const char*>(bytes), N)));
+  const char* text = reinterpret_cast<const char*>(bytes);
+  return QString::fromUtf8(text, qsizetype(strnlen(text, N)));
 }
 
 std::vector<QSize> frameSizes(int fd, std::uint32_t fourcc, bool& range) {
@@ -94,7 +95,8 @@ bool describe(int fd, capture::VideoDevice& device) {
 std::vector<capture::VideoDevice> V4l2Devices::captureDevices() const {
   const QRegularExpression nodeName(QStringLiteral("^video(\\d+)$"));
   std::vector<std::pair<int, QString>> nodes;
-  for (const QString& name : QDir(QStringLiteral("/dev")).entryList({QStringLiteral("video*")}, QDir::System | QDir::Files)) {
+  const QDir dev(QStringLiteral("/dev"));
+  for (const QString& name : dev.entryList({QStringLiteral("video*")}, QDir::System | QDir::Files)) {
     const auto match = nodeName.match(name);
     if (match.hasMatch()) nodes.emplace_back(match.captured(1).toInt(), QStringLiteral("/dev/") + name);
   }

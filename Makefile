@@ -1,11 +1,12 @@
 # The two commands of a new user: `make run` and `make test`. Both install what the project
-# needs (scripts/setup.sh, through sudo when not root), configure and build.
+# needs (scripts/setup.sh, through sudo when not root), configure and build. `make package`
+# does the same and then builds the Debian package build/vornix_VERSION_amd64.deb.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: run test setup build build-asan clean
+.PHONY: run test setup build build-asan package clean
 
 setup:
 	bash scripts/setup.sh
@@ -16,6 +17,9 @@ build: setup
 
 run: build
 	bash scripts/run.sh $(BUILD)
+
+package: build
+	cmake --build $(BUILD) --target package
 
 build-asan: setup
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORNIX_SANITIZE=ON -DVORNIX_BUILD_BENCH=OFF

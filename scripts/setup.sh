@@ -13,6 +13,7 @@ packages=(
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   python3 python3-tk python3-serial
   socat ffmpeg iproute2
+  dpkg-dev file help2man desktop-file-utils systemd
 )
 
 missing=()

@@ -16,6 +16,7 @@
 #include "platform/qt_event_loop.h"
 #include "platform/qt_sockets.h"
 #include "platform/qt_serial_port.h"
+#include "platform/v4l2_devices.h"
 #include "ui/panel_window.h"
 #include "ui/server_window.h"
 
@@ -33,6 +34,11 @@ int main(int argc, char** argv) {
   const app::ParseResult parsed = app::parseOptions(arguments);
   if (parsed.exitStatus) return *parsed.exitStatus;
   const app::Options& options = parsed.options;
+  if (options.listSources) {
+    for (const QString& line : capture::sourceListing(platform::V4l2Devices()))
+      std::puts(line.toLocal8Bit().constData());
+    return 0;
+  }
 
   std::unique_ptr<QCoreApplication> application;
   if (options.headless)

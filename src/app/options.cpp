@@ -13,12 +13,16 @@ ParseResult parseOptions(const QStringList& arguments) {
   const QCommandLineOption headless("headless", "Run without a window; message boxes go to stderr.");
   const QCommandLineOption trace("trace", "Print one line per event on stdout.");
   const QCommandLineOption source(
-      "source", "Video source: demo, a device (/dev/video0 or 0), a video file, an image sequence "
+      "source", "Video source: demo, a device (/dev/video0, 0, or a stable /dev/v4l/by-id/... or "
+      "by-path/... link, see --list-sources), a video file, an image sequence "
       "(frames/%04d.png) or gst:PIPELINE. Default: the first video device.", "SOURCE");
   const QCommandLineOption step("step", "Take the next frame of a file or sequence at each grab.");
   const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame.");
-  const QCommandLineOption config("config", "Configuration file (default: Vornix配置文件.ini "
-                                  "beside the program).", "FILE");
+  const QCommandLineOption config(
+      "config", "Configuration file. Default: Vornix配置文件.ini beside the program when it is "
+      "there, or when that folder is writable and not under /usr (a copied build folder), else "
+      "$XDG_CONFIG_HOME/vornix/Vornix配置文件.ini (~/.config when unset), created by the first "
+      "save.", "FILE");
   const QCommandLineOption pointer("pointer", "Pointer injection: auto, x11, uinput or none.", "BACKEND",
                                    "auto");
   const QCommandLineOption serial(
@@ -26,9 +30,13 @@ ParseResult parseOptions(const QStringList& arguments) {
       "e.g. 1=/dev/ttyUSB0; may be given several times.", "N=DEVICE");
   const QCommandLineOption multiTouchPort("multitouch-port", "TCP port of the multi-touch server "
                                           "(default 5500; 0: any free port).", "PORT", "5500");
+  const QCommandLineOption listSources(
+      "list-sources", "List the video capture devices (path, card, bus, pixel formats and frame "
+      "sizes, stable /dev/v4l paths for --source) and exit.");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
   parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, headless, trace, help, version});
+  parser.addOption(listSources);
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -74,6 +82,7 @@ ParseResult parseOptions(const QStringList& arguments) {
     }
     result.options.serialDevices.insert(number, mapping.mid(equals + 1));
   }
+  result.options.listSources = parser.isSet(listSources);
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {
     std::fprintf(stderr, "vornix: --pointer must be one of auto, x11, uinput, none (got '%s')\n",

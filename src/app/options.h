@@ -18,11 +18,12 @@ struct Options {
   QString source;
   bool step = false;       // a file or sequence gives its next frame at each grab
   bool exitAtEnd = false;  // end once the pass that took the last frame has finished
-  QString configFile;      // empty: "Vornix配置文件.ini" in the program's folder
+  QString configFile;      // empty: the default file (panel::defaultConfigurationPath)
   QString pointer = "auto";
   quint16 multiTouchPort = 5500;  // the multi-touch server's port; 0: one the system picks
   // --serial N=DEVICE: the device serial port number N names instead of /dev/ttyS{N-1}.
   QMap<int, QString> serialDevices;
+  bool listSources = false;  // print the video capture devices and end
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

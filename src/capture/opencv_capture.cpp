@@ -146,7 +146,14 @@ bool OpenCvCapture::openSource() {
       } else if (source_.deviceIndex >= 0 && source_.location == QStringLiteral("/dev/video%1").arg(source_.deviceIndex)) {
         cap.open(source_.deviceIndex, cv::CAP_V4L2);
       } else {
-        cap.open(location, cv::CAP_V4L2);
+        // A stable link (/dev/v4l/by-id/..., by-path/...) is followed afresh at every open, so
+        // the camera is found again after it moved to another USB port.
+        const QString node = QFileInfo(source_.location).canonicalFilePath();
+        if (node.isEmpty()) {
+          error = QStringLiteral("no such device");
+          break;
+        }
+        cap.open(node.toStdString(), cv::CAP_V4L2);
       }
       break;
     }

@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace vornix::panel {
 
@@ -64,7 +66,17 @@ int wholeNumberOf(const QString& text) { return form::int16Of(numberOf(text)); }
 
 QString configurationPath(const QString& configured) {
   if (!configured.isEmpty()) return configured;
-  return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromUtf8(kConfigFileName));
+  return defaultConfigurationPath(QCoreApplication::applicationDirPath());
+}
+
+QString defaultConfigurationPath(const QString& programFolder) {
+  const QString fileName = QString::fromUtf8(kConfigFileName);
+  const QString beside = QDir(programFolder).filePath(fileName);
+  const QFileInfo folder(programFolder);
+  const bool systemFolder = folder.canonicalFilePath().startsWith(QLatin1String("/usr/"));
+  if (QFileInfo::exists(beside) || (folder.isWritable() && !systemFolder)) return beside;
+  const QString configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  return QDir(configHome).filePath(QStringLiteral("vornix/") + fileName);
 }
 
 QSize storedScreenSize(const QString& configured) {
@@ -86,9 +98,12 @@ QString Configuration::read(const char* section, const char* key) const {
   return ReadIniValue(path(), QString::fromUtf8(section), QString::fromUtf8(key));
 }
 
-// A refused write is not the operator's concern; the writer prints it in the trace.
+// A refused write is not the operator's concern; the writer prints it in the trace. The folder
+// is made first: the first save into ~/.config/vornix finds no folder there.
 void Configuration::write(const char* section, const char* key, const QString& value) const {
-  WriteIniValue(path(), QString::fromUtf8(section), QString::fromUtf8(key), value);
+  const QString file = path();
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  WriteIniValue(file, QString::fromUtf8(section), QString::fromUtf8(key), value);
 }
 
 void Configuration::Command4_Click() {

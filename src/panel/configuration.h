@@ -13,8 +13,15 @@ namespace vornix::panel {
 // The file name the program uses beside its executable.
 inline constexpr const char* kConfigFileName = "Vornix配置文件.ini";
 
-// The configuration file: the configured path, or kConfigFileName in the program's folder.
+// The configuration file: the configured path when there is one, else the default for the
+// program's folder.
 QString configurationPath(const QString& configured);
+
+// The default configuration file of a program in programFolder: kConfigFileName there when it
+// exists or the folder is writable (a copied build folder), else
+// $XDG_CONFIG_HOME/vornix/kConfigFileName (~/.config when unset), which the first save creates.
+// A folder under /usr belongs to the package manager and is never written, even by root.
+QString defaultConfigurationPath(const QString& programFolder);
 
 // The screen the stored mouse activity range reaches (left + width by top + height), or
 // 1024 x 768 when the file stores none; read before the configuration is applied.

@@ -123,6 +123,16 @@ TEST(OpenCvSource, MissingDeviceHasNegativeChannelAndPutsNothing) {
   EXPECT_FALSE(capture->finished()) << "a camera may still come";
 }
 
+TEST(OpenCvSource, StableLinkOfAnUnpluggedCameraIsAMissingDevice) {
+  const QString link = QStringLiteral("/dev/v4l/by-id/usb-Vornix_Test_Camera-video-index0");
+  EXPECT_EQ(parseVideoSource(link).kind, SourceKind::Device);
+  QString error;
+  auto capture = makeCapture(link, false, &error);
+  EXPECT_LT(capture->channelNumber(false), 0);
+  EXPECT_EQ(error, QStringLiteral("camera ") + link + QStringLiteral(": no such device"));
+  EXPECT_FALSE(capture->finished()) << "the camera may be plugged in again";
+}
+
 TEST(OpenCvSource, MissingFileIsNegativeAndAtItsEnd) {
   QString error;
   auto capture = makeCapture(QStringLiteral("/nonexistent/clip.mkv"), false, &error);

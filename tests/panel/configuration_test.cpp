@@ -267,3 +267,25 @@ TEST(ConfigurationSave, KeepsTheLinesTheProgramDoesNotOwn) {
   again.load();
   EXPECT_EQ(storedControls(again.f), storedControls(c.f));
 }
+
+TEST(ConfigurationSave, FirstSaveMakesTheMissingFolder) {
+  ConfiguredSystem c;
+  c.t->system.ports.configFile = c.dir.filePath(QStringLiteral("home/.config/vornix/Vornix配置文件.ini"));
+  c.save();
+  EXPECT_TRUE(QFile::exists(c.t->system.ports.configFile));
+}
+
+// The installed /usr/bin/vornix keeps its file in the user's configuration folder even when run
+// by root, who could write /usr/bin; the other cases run the real program
+// (tests/e2e/test_config_location.sh).
+TEST(ConfigurationPath, ProgramUnderUsrUsesTheUsersConfigurationFolder) {
+  QTemporaryDir home;
+  const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+  EXPECT_EQ(vornix::panel::defaultConfigurationPath(QStringLiteral("/usr/bin")),
+            home.filePath(QStringLiteral("vornix/Vornix配置文件.ini")));
+  if (saved.isNull())
+    qunsetenv("XDG_CONFIG_HOME");
+  else
+    qputenv("XDG_CONFIG_HOME", saved);
+}

@@ -1,0 +1,48 @@
+#include "capture/video_devices.h"
+
+namespace vornix::capture {
+
+namespace {
+
+QString sizeText(QSize size) { return QStringLiteral("%1x%2").arg(size.width()).arg(size.height()); }
+
+QString formatText(const PixelFormat& format) {
+  QString text = fourccText(format.fourcc);
+  if (format.sizeRange && format.sizes.size() == 2)
+    return text + u' ' + sizeText(format.sizes[0]) + u'-' + sizeText(format.sizes[1]);
+  for (const QSize size : format.sizes) text += u' ' + sizeText(size);
+  return text;
+}
+
+QString deviceLine(const VideoDevice& device) {
+  if (!device.openError.isEmpty()) return device.path + QStringLiteral("  cannot be opened: ") + device.openError;
+  QString line = device.path + QStringLiteral("  card \"") + device.card + QStringLiteral("\"  bus ") + device.bus;
+  QStringList formats;
+  for (const PixelFormat& format : device.formats) formats << formatText(format);
+  if (formats.isEmpty()) formats << QStringLiteral("none");
+  line += QStringLiteral("  formats ") + formats.join(QStringLiteral(", "));
+  if (!device.stablePaths.isEmpty()) line += QStringLiteral("  stable ") + device.stablePaths.join(u' ');
+  return line;
+}
+
+}  // namespace
+
+QString fourccText(std::uint32_t fourcc) {
+  QString text;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const char c = char((fourcc >> shift) & 0x7f);
+    text += (c >= 0x20 && c < 0x7f) ? QChar::fromLatin1(c) : QChar(u'?');
+  }
+  text = text.trimmed();
+  if (fourcc & (1u << 31)) text += QStringLiteral("-BE");
+  return text;
+}
+
+QStringList sourceListing(const VideoDeviceEnumerator& enumerator) {
+  QStringList lines;
+  for (const VideoDevice& device : enumerator.captureDevices()) lines << deviceLine(device);
+  if (lines.isEmpty()) lines << QStringLiteral("no video device was found");
+  return lines;
+}
+
+}  // namespace vornix::capture

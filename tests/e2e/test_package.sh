@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The Debian package as an installer gets it: built from this build with CPack, inspected with
+# dpkg-deb (files, Depends from shlibdeps, no build-tree path in any installed file), unpacked
+# into a scratch root whose program runs on its own, its desktop entry and user unit validated.
+set -euo pipefail
+
+build=${VORNIX_BUILD_DIR:?VORNIX_BUILD_DIR must name the build folder}
+source_dir=${VORNIX_SOURCE_DIR:?VORNIX_SOURCE_DIR must name the source folder}
+for tool in cpack dpkg-deb readelf desktop-file-validate systemd-analyze; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
+done
+
+work=$(mktemp -d)
+vornix=""
+cleanup() {
+  [ -n "$vornix" ] && kill "$vornix" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=1; }
+
+cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1; }
+deb=$(ls "$work"/out/vornix_*_amd64.deb)
+version=$(dpkg-deb -f "$deb" Version)
+[ "$(basename "$deb")" = "vornix_${version}_amd64.deb" ] || fail "package file named $(basename "$deb")"
+
+# Depends comes from dpkg-shlibdeps: it names the Qt 6, OpenCV and X libraries the program uses.
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libqt6core6 libqt6gui6 libqt6widgets6 libopencv-core406 libopencv-videoio406 libx11-6 libxtst6; do
+  grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+for file in usr/bin/vornix usr/share/vornix/demo/Vornix配置文件.ini usr/share/applications/vornix.desktop \
+            usr/share/icons/hicolor/scalable/apps/vornix.svg usr/lib/udev/rules.d/60-vornix-uinput.rules \
+            usr/lib/systemd/user/vornix.service usr/share/man/man1/vornix.1.gz; do
+  [ -f "$root/$file" ] || fail "the package has no /$file"
+done
+cmp -s "$root/usr/lib/udev/rules.d/60-vornix-uinput.rules" "$source_dir/share/udev/60-vornix-uinput.rules" ||
+  fail "the packaged udev rule differs from share/udev/60-vornix-uinput.rules"
+
+# No installed file names the source or build tree: no RPATH, no debug information.
+readelf -d "$root/usr/bin/vornix" | grep -qE 'RPATH|RUNPATH' && fail "the program carries an RPATH"
+for tree in "$source_dir" "$build"; do
+  hits=$(grep -rlaF "$tree" "$root" || true)
+  [ -z "$hits" ] || fail "installed files name $tree: $hits"
+  zcat "$root/usr/share/man/man1/vornix.1.gz" | grep -qF "$tree" && fail "the manual page names $tree"
+done
+zcat "$root/usr/share/man/man1/vornix.1.gz" | grep -q -- 'list\\-sources' || fail "the manual page lacks --list-sources"
+
+desktop-file-validate "$root/usr/share/applications/vornix.desktop" || fail "desktop-file-validate"
+
+# systemd-analyze checks that ExecStart names an executable on this machine; unless the package
+# is installed, that one finding is expected and nothing else may be reported.
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unit="$root/usr/lib/systemd/user/vornix.service"
+verify=$(systemd-analyze --user verify --man=no "$unit" 2>&1) || true
+[ -x /usr/bin/vornix ] || verify=$(grep -v '^vornix.service: Command /usr/bin/vornix is not executable' <<<"$verify" || true)
+[ -z "$verify" ] || fail "systemd-analyze verify: $verify"
+grep -qx 'ExecStart=/usr/bin/vornix --pointer auto' "$unit" || fail "the unit does not start /usr/bin/vornix --pointer auto"
+
+# The unpacked program runs without the build tree, from a folder of its own.
+program="$root/usr/bin/vornix"
+cd "$work"
+[ "$("$program" --version)" = "vornix $version" ] || fail "--version does not say vornix $version"
+if ls /dev/video* >/dev/null 2>&1; then
+  "$program" --list-sources | grep -vq '^/dev/video' && fail "--list-sources printed a line that names no device"
+else
+  [ "$("$program" --list-sources)" = "no video device was found" ] || fail "--list-sources without a camera"
+fi
+
+mkdir "$work/home"
+HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+  "$program" --headless --trace --source demo --pointer none >"$work/trace" 2>"$work/stderr" &
+vornix=$!
+# Two meter readings: two seconds of running (a busy machine may take a while to start it).
+for _ in $(seq 600); do [ "$(grep -c ' fps ' "$work/trace")" -ge 2 ] && break; sleep 0.1; done
+kill -TERM "$vornix"
+status=0
+wait "$vornix" || status=$?
+vornix=""
+[ "$(grep -c ' fps ' "$work/trace")" -ge 2 ] || { fail "no fps lines from the unpacked program"; cat "$work/stderr"; }
+[ "$status" -eq 0 ] || fail "SIGTERM ended the unpacked program with status $status"
+
+[ "$failures" -eq 0 ] && echo "ok: $(basename "$deb"): files, Depends, no build paths, runs unpacked, entry and unit valid"
+exit "$failures"

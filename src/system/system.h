@@ -11,6 +11,7 @@
 #include "output/mapping.h"
 #include "output/pointer.h"
 #include "output/pointer_dispatch.h"
+#include "output/tuio_output.h"
 #include "panel/mainfrm.h"
 #include "panel/configuration.h"
 #include "panel/panel_commands.h"
@@ -20,6 +21,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace vornix::capture {
 class frmDocument;
@@ -42,6 +44,10 @@ struct Ports {
   QStringList powerOffCommand{QStringLiteral("systemctl"), QStringLiteral("poweroff")};
   // Ends the program at once ("结束").
   std::function<void()> quit{};
+  // Sends the TUIO bundles (none: no TUIO output), and the target given on the command line,
+  // which wins over the one in the configuration file.
+  output::TuioTransport* tuio = nullptr;
+  std::optional<output::TuioTarget> tuioTarget{};
 };
 
 class System {
@@ -60,6 +66,7 @@ public:
   output::PointerDispatch dispatch{f, ports.loop, ports.pointer};
   engine::Processing processing{f, ports.loop, ports.document, frameSlot, dispatch};
   engine::Probes probes{f};
+  output::TuioOutput tuio{f, ports.loop, ports.tuio};
   panel::Configuration configuration{f, ports.configFile};
   Startup startup{f, ports, configuration, commands};
 

@@ -10,6 +10,7 @@ namespace vornix::system {
 System::System(Ports p) : ports(p) {
   f.Text11.initText(panel::localIPv4Address());
   f.Text13.initText(panel::localHostName());
+  if (ports.tuioTarget) tuio.setCommandLineTarget(*ports.tuioTarget);
   wire();
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
 }
@@ -37,6 +38,10 @@ void System::wire() {
   f.Text17.onChange = [this] { dispatch.Text17_Change(); };
   f.Check7.onClick = [this] { dispatch.Check7_Click(); };
   f.Text20.onChange = [this] { dispatch.Text20_Change(); };
+
+  // TUIO output follows the passes; its target may come from the configuration file.
+  processing.onPassDone = [this](bool point1, bool point2) { tuio.passDone(point1, point2); };
+  configuration.tuioTargetLoaded = [this](const QString& target) { tuio.setStoredTarget(target); };
 
   // Configuration file, window commands and the pointer watchers.
   f.Command4.onClick = [this] { configuration.Command4_Click(); };

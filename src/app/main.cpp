@@ -11,6 +11,7 @@
 #include "output/pointer.h"
 #include "panel/configuration.h"
 #include "system/system.h"
+#include "platform/liblo_tuio_transport.h"
 #include "platform/pointer_factory.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
@@ -59,8 +60,12 @@ int main(int argc, char** argv) {
   if (!options.headless) windowDialogs = std::make_unique<platform::QtDialogs>();
   form::Dialogs& dialogs = windowDialogs ? static_cast<form::Dialogs&>(*windowDialogs) : consoleDialogs;
 
+  platform::LibloTuioTransport tuio;
+
   system::Ports ports{loop, dialogs, pointer, &document};
   ports.configFile = options.configFile;
+  ports.tuio = &tuio;
+  ports.tuioTarget = options.tuio;
   ports.quit = [] { QCoreApplication::exit(0); };
   system::System system(ports);
 

@@ -21,9 +21,11 @@ ParseResult parseOptions(const QStringList& arguments) {
                                   "beside the program).", "FILE");
   const QCommandLineOption pointer("pointer", "Pointer injection: auto, x11, uinput or none.", "BACKEND",
                                    "auto");
+  const QCommandLineOption tuio("tuio", "Send TUIO 1.1 cursors over UDP to [HOST:]PORT (host "
+                                 "127.0.0.1 when omitted; 3333 is the usual port).", "[HOST:]PORT");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
-  parser.addOptions({source, step, exitAtEnd, config, pointer, headless, trace, help, version});
+  parser.addOptions({source, step, exitAtEnd, config, pointer, tuio, headless, trace, help, version});
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -57,6 +59,15 @@ ParseResult parseOptions(const QStringList& arguments) {
   result.options.exitAtEnd = parser.isSet(exitAtEnd);
   result.options.configFile = parser.value(config);
   result.options.pointer = parser.value(pointer);
+  if (parser.isSet(tuio)) {
+    QString why;
+    result.options.tuio = output::parseTuioTarget(parser.value(tuio), &why);
+    if (!result.options.tuio) {
+      std::fprintf(stderr, "vornix: --tuio %s: %s\n", qPrintable(parser.value(tuio)), qPrintable(why));
+      result.exitStatus = 2;
+      return result;
+    }
+  }
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {
     std::fprintf(stderr, "vornix: --pointer must be one of auto, x11, uinput, none (got '%s')\n",

@@ -2,6 +2,8 @@
 // The command line of the program. With no options the program behaves as an installation
 // expects: panel on the desktop, first video device, configuration beside the program.
 
+#include "output/tuio_target.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +21,8 @@ struct Options {
   bool exitAtEnd = false;  // end once the pass that took the last frame has finished
   QString configFile;      // empty: "Vornix配置文件.ini" in the program's folder
   QString pointer = "auto";
+  // Where TUIO bundles go; none: where the configuration file says, if anywhere.
+  std::optional<output::TuioTarget> tuio;
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

@@ -1,0 +1,152 @@
+#include "platform/liblo_tuio_transport.h"
+
+#include <QHostInfo>
+
+#include <lo/lo.h>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vornix::platform {
+
+namespace {
+
+constexpr const char* kProfile = "/tuio/2Dcur";
+
+lo_message profileMessage(const char* command) {
+  lo_message message = lo_message_new();
+  lo_message_add_string(message, command);
+  return message;
+}
+
+}  // namespace
+
+LibloTuioTransport::~LibloTuioTransport() {
+  if (lookupId_ >= 0) QHostInfo::abortHostLookup(lookupId_);
+  closeSocket();
+}
+
+QByteArray LibloTuioTransport::encode(const output::TuioBundle& bundle) {
+  lo_bundle osc = lo_bundle_new(LO_TT_IMMEDIATE);
+
+  lo_message source = profileMessage("source");
+  lo_message_add_string(source, bundle.source.toUtf8().constData());
+  lo_bundle_add_message(osc, kProfile, source);
+
+  lo_message alive = profileMessage("alive");
+  for (const output::TuioCursor& cursor : bundle.cursors) lo_message_add_int32(alive, cursor.sessionId);
+  lo_bundle_add_message(osc, kProfile, alive);
+
+  for (const output::TuioCursor& cursor : bundle.cursors) {
+    lo_message set = profileMessage("set");
+    lo_message_add_int32(set, cursor.sessionId);
+    for (float value : {cursor.x, cursor.y, cursor.vx, cursor.vy, cursor.acceleration})
+      lo_message_add_float(set, value);
+    lo_bundle_add_message(osc, kProfile, set);
+  }
+
+  lo_message fseq = profileMessage("fseq");
+  lo_message_add_int32(fseq, bundle.fseq);
+  lo_bundle_add_message(osc, kProfile, fseq);
+
+  QByteArray bytes(qsizetype(lo_bundle_length(osc)), Qt::Uninitialized);
+  size_t size = 0;
+  lo_bundle_serialise(osc, bytes.data(), &size);
+  bytes.truncate(qsizetype(size));
+  lo_bundle_free_recursive(osc);
+  return bytes;
+}
+
+void LibloTuioTransport::setTarget(const output::TuioTarget& target) {
+  if (lookupId_ >= 0) QHostInfo::abortHostLookup(lookupId_);
+  lookupId_ = -1;
+  lookupError_.clear();
+  address_.reset();
+  closeSocket();
+  target_ = target;
+}
+
+LibloTuioTransport::Result LibloTuioTransport::send(const output::TuioBundle& bundle, QString* error) {
+  if (socket_ < 0)
+    if (const std::optional<Result> notReady = connectSocket(error)) return *notReady;
+  const QByteArray datagram = encode(bundle);
+  if (::send(socket_, datagram.constData(), size_t(datagram.size()), MSG_NOSIGNAL) < 0) return fail(error, errno);
+  return Result::Sent;
+}
+
+LibloTuioTransport::Result LibloTuioTransport::fail(QString* error, int failure) {
+  QString text = QStringLiteral("cannot send to %1: %2").arg(target_.text(), QString::fromLocal8Bit(std::strerror(failure)));
+  if (failure == ECONNREFUSED) text += QStringLiteral(" (no application listens on that port)");
+  if (error) *error = text;
+  // The host is looked up again at the next try: its address may have changed.
+  closeSocket();
+  address_.reset();
+  return Result::Failed;
+}
+
+std::optional<LibloTuioTransport::Result> LibloTuioTransport::connectSocket(QString* error) {
+  if (!address_) {
+    QHostAddress literal;
+    if (literal.setAddress(target_.host)) {
+      address_ = literal;
+    } else if (!lookupError_.isEmpty()) {
+      if (error) *error = lookupError_;
+      lookupError_.clear();  // the next try looks the name up again
+      return Result::Failed;
+    } else {
+      if (lookupId_ < 0) startLookup();
+      return Result::Waiting;
+    }
+  }
+
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  if (address_->protocol() == QAbstractSocket::IPv4Protocol) {
+    auto* in = reinterpret_cast<sockaddr_in*>(&storage);
+    in->sin_family = AF_INET;
+    in->sin_port = htons(target_.port);
+    in->sin_addr.s_addr = htonl(address_->toIPv4Address());
+    length = sizeof(sockaddr_in);
+  } else {
+    auto* in6 = reinterpret_cast<sockaddr_in6*>(&storage);
+    in6->sin6_family = AF_INET6;
+    in6->sin6_port = htons(target_.port);
+    const Q_IPV6ADDR bytes = address_->toIPv6Address();
+    std::memcpy(&in6->sin6_addr, bytes.c, sizeof(bytes.c));
+    in6->sin6_scope_id = address_->scopeId().toUInt();
+    length = sizeof(sockaddr_in6);
+  }
+
+  socket_ = ::socket(storage.ss_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (socket_ < 0 || ::connect(socket_, reinterpret_cast<sockaddr*>(&storage), length) != 0) return fail(error, errno);
+  return std::nullopt;
+}
+
+void LibloTuioTransport::startLookup() {
+  const QString host = target_.host;
+  lookupId_ = QHostInfo::lookupHost(host, &lookupContext_, [this, host](const QHostInfo& info) {
+    if (info.lookupId() != lookupId_) return;  // an answer for a target given up since
+    lookupId_ = -1;
+    // TUIO applications mostly listen on IPv4: take an IPv4 address when the name has one.
+    const QList<QHostAddress> addresses = info.addresses();
+    for (const QHostAddress& address : addresses)
+      if (!address_ || address.protocol() == QAbstractSocket::IPv4Protocol) {
+        address_ = address;
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) break;
+      }
+    if (!address_)
+      lookupError_ = QStringLiteral("cannot find the host '%1': %2")
+                         .arg(host, info.error() == QHostInfo::NoError ? QStringLiteral("no address") : info.errorString());
+  });
+}
+
+void LibloTuioTransport::closeSocket() {
+  if (socket_ >= 0) ::close(socket_);
+  socket_ = -1;
+}
+
+}  // namespace vornix::platform

@@ -1,6 +1,7 @@
 #include "platform/liblo_tuio_transport.h"
 
 #include <QHostInfo>
+#include <QNetworkInterface>
 
 #include <lo/lo.h>
 
@@ -117,11 +118,17 @@ std::optional<LibloTuioTransport::Result> LibloTuioTransport::connectSocket(QStr
     in6->sin6_port = htons(target_.port);
     const Q_IPV6ADDR bytes = address_->toIPv6Address();
     std::memcpy(&in6->sin6_addr, bytes.c, sizeof(bytes.c));
-    in6->sin6_scope_id = address_->scopeId().toUInt();
+    const QString scope = address_->scopeId();
+    bool numeric = false;
+    in6->sin6_scope_id = scope.toUInt(&numeric);
+    if (!numeric) in6->sin6_scope_id = uint32_t(QNetworkInterface::interfaceIndexFromName(scope));
     length = sizeof(sockaddr_in6);
   }
 
   socket_ = ::socket(storage.ss_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  // A broadcast address (the whole local network) is a target like any other.
+  const int broadcast = 1;
+  if (socket_ >= 0) ::setsockopt(socket_, SOL_SOCKET, SO_BROADCAST, &broadcast, sizeof(broadcast));
   if (socket_ < 0 || ::connect(socket_, reinterpret_cast<sockaddr*>(&storage), length) != 0) return fail(error, errno);
   return std::nullopt;
 }

@@ -1,14 +1,13 @@
 #include "platform/liblo_tuio_transport.h"
 
 #include <QHostInfo>
-#include <QNetworkInterface>
 
 #include <lo/lo.h>
 
-#include <arpa/inet.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <netinet/in.h>
+#include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -104,32 +103,22 @@ std::optional<LibloTuioTransport::Result> LibloTuioTransport::connectSocket(QStr
     }
   }
 
-  sockaddr_storage storage{};
-  socklen_t length = 0;
-  if (address_->protocol() == QAbstractSocket::IPv4Protocol) {
-    auto* in = reinterpret_cast<sockaddr_in*>(&storage);
-    in->sin_family = AF_INET;
-    in->sin_port = htons(target_.port);
-    in->sin_addr.s_addr = htonl(address_->toIPv4Address());
-    length = sizeof(sockaddr_in);
-  } else {
-    auto* in6 = reinterpret_cast<sockaddr_in6*>(&storage);
-    in6->sin6_family = AF_INET6;
-    in6->sin6_port = htons(target_.port);
-    const Q_IPV6ADDR bytes = address_->toIPv6Address();
-    std::memcpy(&in6->sin6_addr, bytes.c, sizeof(bytes.c));
-    const QString scope = address_->scopeId();
-    bool numeric = false;
-    in6->sin6_scope_id = scope.toUInt(&numeric);
-    if (!numeric) in6->sin6_scope_id = uint32_t(QNetworkInterface::interfaceIndexFromName(scope));
-    length = sizeof(sockaddr_in6);
-  }
-
-  socket_ = ::socket(storage.ss_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  // The address is numeric by now; the C library turns it, scope included, into a socket address.
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_DGRAM;
+  hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+  addrinfo* found = nullptr;
+  if (::getaddrinfo(address_->toString().toLatin1().constData(), QByteArray::number(target_.port).constData(),
+                    &hints, &found) != 0)
+    return fail(error, EADDRNOTAVAIL);
+  socket_ = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   // A broadcast address (the whole local network) is a target like any other.
   const int broadcast = 1;
   if (socket_ >= 0) ::setsockopt(socket_, SOL_SOCKET, SO_BROADCAST, &broadcast, sizeof(broadcast));
-  if (socket_ < 0 || ::connect(socket_, reinterpret_cast<sockaddr*>(&storage), length) != 0) return fail(error, errno);
+  const bool connected = socket_ >= 0 && ::connect(socket_, found->ai_addr, found->ai_addrlen) == 0;
+  const int failure = errno;
+  ::freeaddrinfo(found);
+  if (!connected) return fail(error, failure);
   return std::nullopt;
 }
 
@@ -140,12 +129,14 @@ void LibloTuioTransport::startLookup() {
     lookupId_ = -1;
     // TUIO applications mostly listen on IPv4: take an IPv4 address when the name has one.
     const QList<QHostAddress> addresses = info.addresses();
-    for (const QHostAddress& address : addresses)
-      if (!address_ || address.protocol() == QAbstractSocket::IPv4Protocol) {
-        address_ = address;
-        if (address.protocol() == QAbstractSocket::IPv4Protocol) break;
-      }
-    if (!address_)
+    const auto ipv4 = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& address) {
+      return address.protocol() == QAbstractSocket::IPv4Protocol;
+    });
+    if (ipv4 != addresses.end())
+      address_ = *ipv4;
+    else if (!addresses.isEmpty())
+      address_ = addresses.front();
+    else
       lookupError_ = QStringLiteral("cannot find the host '%1': %2")
                          .arg(host, info.error() == QHostInfo::NoError ? QStringLiteral("no address") : info.errorString());
   });

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 namespace vornix::platform {
@@ -63,6 +64,12 @@ public:
   }
 
 private:
+  template <class T>
+  static T valueAt(const char* bytes) {
+    T value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+  }
   static int bundleStart(lo_timetag, void* self) {
     static_cast<Receiver*>(self)->lines_ << "[";
     return 0;
@@ -73,10 +80,12 @@ private:
   }
   static int message(const char* path, const char* types, lo_arg** argv, int argc, lo_message, void* self) {
     QStringList fields{QString::fromUtf8(path), QString::fromLatin1(types)};
+    // liblo aligns its arguments to 4 bytes only, less than its lo_arg union asks for.
     for (int i = 0; i < argc; ++i) {
-      if (types[i] == LO_STRING) fields << QString::fromUtf8(&argv[i]->s);
-      if (types[i] == LO_INT32) fields << QString::number(argv[i]->i);
-      if (types[i] == LO_FLOAT) fields << QString::number(argv[i]->f);
+      const char* arg = reinterpret_cast<const char*>(argv[i]);
+      if (types[i] == LO_STRING) fields << QString::fromUtf8(arg);
+      if (types[i] == LO_INT32) fields << QString::number(valueAt<qint32>(arg));
+      if (types[i] == LO_FLOAT) fields << QString::number(valueAt<float>(arg));
     }
     static_cast<Receiver*>(self)->lines_ << fields.join(' ');
     return 0;

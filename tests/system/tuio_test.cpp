@@ -41,14 +41,10 @@ TEST_F(TuioFromThePasses, ACursorThatLiftsAndTouchesAgainGetsANewSessionId) {
   passOver(plainFrame(50));
   passOver(fingerAt(160, 60));
   EXPECT_EQ(t.tuio.aliveLists(), (Ids{{1}, {1}, {}, {2}}));
-  const output::TuioCursor& first = t.tuio.bundles[0].cursors.at(0);
-  EXPECT_EQ(first.x, 0.25f);
-  EXPECT_EQ(first.y, 0.5f);
   const output::TuioCursor& moved = t.tuio.bundles[1].cursors.at(0);
   EXPECT_EQ(moved.x, 0.5f);
   EXPECT_EQ(moved.y, 0.25f);
-  EXPECT_FLOAT_EQ(moved.vx, 0.25f / 0.05f);
-  EXPECT_EQ(t.tuio.bundles[3].cursors.at(0).vx, 0.0f);  // a new cursor starts at rest
+  EXPECT_FLOAT_EQ(moved.vx, 0.25f / 0.05f);  // a quarter of the width in one 50 ms tick
 }
 
 TEST_F(TuioFromThePasses, AFingerHeldStillStaysAliveThoughItsUnchangedPointRunsNoHandler) {

@@ -11,6 +11,7 @@
 #include "output/pointer.h"
 #include "panel/configuration.h"
 #include "system/system.h"
+#include "platform/liblo_tuio_transport.h"
 #include "platform/pointer_factory.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
@@ -73,12 +74,15 @@ int main(int argc, char** argv) {
   platform::QtSockets sockets;
   std::unique_ptr<ui::ServerWindow> serverWindow;
   platform::QtSerialPort serial(options.serialDevices);
+  platform::LibloTuioTransport tuio;
 
   system::Ports ports{loop, dialogs, pointer, &document};
   ports.configFile = options.configFile;
   ports.serial = &serial;
   ports.sockets = &sockets;
   ports.multiTouchPort = options.multiTouchPort;
+  ports.tuio = &tuio;
+  ports.tuioTarget = options.tuio;
   if (!options.headless)
     ports.serverWindowCreated = [&serverWindow](server::frmServer& server) {
       serverWindow = std::make_unique<ui::ServerWindow>(server);

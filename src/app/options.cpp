@@ -33,9 +33,11 @@ ParseResult parseOptions(const QStringList& arguments) {
   const QCommandLineOption listSources(
       "list-sources", "List the video capture devices (path, card, bus, pixel formats and frame "
       "sizes, stable /dev/v4l paths for --source) and exit.");
+  const QCommandLineOption tuio("tuio", "Send TUIO 1.1 cursors over UDP to [HOST:]PORT (host "
+                                 "127.0.0.1 when omitted; 3333 is the usual port).", "[HOST:]PORT");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
-  parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, headless, trace, help, version});
+  parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, headless, trace, help, version});
   parser.addOption(listSources);
 
   ParseResult result;
@@ -83,6 +85,15 @@ ParseResult parseOptions(const QStringList& arguments) {
     result.options.serialDevices.insert(number, mapping.mid(equals + 1));
   }
   result.options.listSources = parser.isSet(listSources);
+  if (parser.isSet(tuio)) {
+    QString why;
+    result.options.tuio = output::parseTuioTarget(parser.value(tuio), &why);
+    if (!result.options.tuio) {
+      std::fprintf(stderr, "vornix: --tuio %s: %s\n", qPrintable(parser.value(tuio)), qPrintable(why));
+      result.exitStatus = 2;
+      return result;
+    }
+  }
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {
     std::fprintf(stderr, "vornix: --pointer must be one of auto, x11, uinput, none (got '%s')\n",

@@ -2,6 +2,8 @@
 // The command line of the program. With no options the program behaves as an installation
 // expects: panel on the desktop, first video device, configuration beside the program.
 
+#include "output/tuio_target.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,8 @@ struct Options {
   // --serial N=DEVICE: the device serial port number N names instead of /dev/ttyS{N-1}.
   QMap<int, QString> serialDevices;
   bool listSources = false;  // print the video capture devices and end
+  // Where TUIO bundles go; none: where the configuration file says, if anywhere.
+  std::optional<output::TuioTarget> tuio;
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

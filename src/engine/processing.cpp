@@ -28,6 +28,11 @@ void Processing::Command10_Click() { singleTouchPass(); }
 void Processing::Command8_Click() {}
 void Processing::Command9_Click() {}
 
+void Processing::twoPointPassDone(bool rowFound) {
+  const QString& points = f_.Label20.caption();
+  if (onPassDone) onPassDone(rowFound && points != u"0", rowFound && points == u"2");
+}
+
 void Processing::Command7_Click() { f_.Picture2.setImage(f_.Picture1.image()); }
 
 void Processing::acquireFrame() {
@@ -101,6 +106,9 @@ void Processing::singleTouchPass() {
 
   step([&] {
     if (f_.Option3[2].selected()) Command7_Click();
+  });
+  step([&] {
+    if (onPassDone) onPassDone(touch.has_value(), false);
   });
 }
 

@@ -6,6 +6,8 @@
 #include "form/event_loop.h"
 #include "panel/mainfrm.h"
 
+#include <functional>
+
 namespace vornix::capture {
 class frmDocument;
 }
@@ -35,6 +37,15 @@ public:
   // the slot, the slot's picture becomes Picture1 (an empty slot leaves Picture1 as it was),
   // the slot is cleared. Each of the three steps is guarded on its own.
   void acquireFrame();
+
+  // Runs at the end of every pass with whether it found point 1 and point 2 (mapped into
+  // Text8), for the outputs that follow the passes rather than the hand-overs: a finger that
+  // stands still writes an unchanged point, which runs no handler.
+  std::function<void(bool point1, bool point2)> onPassDone;
+
+  // How the two-point pass ends: when it found a differing row, Label20 counts the points it
+  // found ("1" point 1, "2" both); without one it found none, whatever Label20 still reads.
+  void twoPointPassDone(bool rowFound);
 
 private:
   // The single-touch pass shared by processing functions 0 and 7.

@@ -21,6 +21,7 @@ constexpr const char* kSystem = "系统";
 constexpr const char* kSerial = "多图合成";
 constexpr const char* kMultiTouch = "多点触摸";
 constexpr const char* kPageFlip = "翻书模式鼠标点击";
+constexpr const char* kTuio = "TUIO";
 
 constexpr const char* kCornerX[4] = {"x0", "x1", "x2", "x3"};
 constexpr const char* kCornerY[4] = {"Y0", "Y1", "Y2", "Y3"};
@@ -165,6 +166,10 @@ void Configuration::Command5_Click() {
   });
 
   for (std::size_t i = 0; i < 4; ++i) step([&] { f_.Text22[i].setText(read(kPageFlip, kPageFlipKeys[i])); });
+
+  step([&] {
+    if (tuioTargetLoaded) tuioTargetLoaded(read(kTuio, "目标"));
+  });
 }
 
 }  // namespace vornix::panel

@@ -8,6 +8,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 namespace vornix::panel {
 
 // The file name the program uses beside its executable.
@@ -37,6 +39,10 @@ public:
   // Load: eight steps, each on its own; a step whose text cannot be converted, or whose value
   // the control refuses, leaves that control as it was.
   void Command5_Click();
+
+  // Handed the TUIO target stored under "TUIO"/"目标" ("" when absent) at the end of every load.
+  // An installer writes that key by hand; the save leaves it as it stands.
+  std::function<void(const QString& target)> tuioTargetLoaded;
 
 private:
   QString path() const;

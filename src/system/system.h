@@ -14,6 +14,7 @@
 #include "output/pointer_dispatch.h"
 #include "output/serial_component.h"
 #include "output/serial_relay.h"
+#include "output/tuio_output.h"
 #include "panel/mainfrm.h"
 #include "panel/configuration.h"
 #include "panel/panel_commands.h"
@@ -25,6 +26,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace vornix::capture {
 class frmDocument;
@@ -56,6 +58,10 @@ struct Ports {
   std::function<void(server::frmServer&)> serverWindowCreated{};
   // The serial line of the relay (none: every open fails).
   output::SerialComponent* serial = nullptr;
+  // Sends the TUIO bundles (none: no TUIO output), and the target given on the command line,
+  // which wins over the one in the configuration file.
+  output::TuioTransport* tuio = nullptr;
+  std::optional<output::TuioTarget> tuioTarget{};
 };
 
 class System {
@@ -76,6 +82,7 @@ public:
   output::SerialRelay relay{f, ports.loop, ports.dialogs, ports.serial ? *ports.serial : noSerialLine, dispatch};
   engine::Processing processing{f, ports.loop, ports.document, frameSlot, dispatch};
   engine::Probes probes{f};
+  output::TuioOutput tuio{f, ports.loop, ports.tuio};
   panel::Configuration configuration{f, ports.configFile};
   Startup startup{f, ports, configuration, commands};
   server::ServerHost server{ports.sockets, ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};

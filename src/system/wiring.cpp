@@ -11,6 +11,7 @@ System::System(Ports p) : ports(p) {
   f.Text11.initText(panel::localIPv4Address());
   f.Text13.initText(panel::localHostName());
   f.Text12.initText(QString::number(ports.multiTouchPort));
+  if (ports.tuioTarget) tuio.setCommandLineTarget(*ports.tuioTarget);
   wire();
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
 }
@@ -52,6 +53,10 @@ void System::wire() {
   f.Text9.onChange = [this] { relay.Text9_Change(); };
   f.Timer5.onTimer = [this] { relay.Timer5_Timer(); };
   f.Text10.onChange = [this] { relay.Text10_Change(); };
+
+  // TUIO output follows the passes; its target may come from the configuration file.
+  processing.onPassDone = [this](bool point1, bool point2) { tuio.passDone(point1, point2); };
+  configuration.tuioTargetLoaded = [this](const QString& target) { tuio.setStoredTarget(target); };
 
   // Configuration file, window commands and the pointer watchers.
   f.Command4.onClick = [this] { configuration.Command4_Click(); };

@@ -1,4 +1,5 @@
 #include "panel/config_file_support.h"
+#include "support/trace_capture.h"
 
 #include <QProcess>
 
@@ -288,4 +289,25 @@ TEST(ConfigurationPath, ProgramUnderUsrUsesTheUsersConfigurationFolder) {
     qunsetenv("XDG_CONFIG_HOME");
   else
     qputenv("XDG_CONFIG_HOME", saved);
+}
+
+TEST(ConfigurationTuio, TheHandWrittenTargetIsReadAtEveryLoadAndLeftAsItIsBySaves) {
+  ConfiguredSystem c;
+  const vornix::output::TuioOutput& tuio = c.t->system.tuio;
+  vornix::testing::TraceCapture trace;
+  c.store(kFreshPanelFile);
+  c.load();
+  EXPECT_FALSE(tuio.target());  // no section: no TUIO output, and nothing to complain about
+  EXPECT_TRUE(trace.lines().filter("error").isEmpty()) << trace.lines().join('\n').toStdString();
+
+  const QByteArray withTarget = crlfGbk(kFreshPanelFile) + crlfGbk("[TUIO]\n目标 = 192.168.1.20:3333\n");
+  c.storeBytes(withTarget);
+  c.load();
+  EXPECT_EQ(tuio.target(), (vornix::output::TuioTarget{"192.168.1.20", 3333}));
+  c.save();
+  EXPECT_EQ(c.bytes(), withTarget);
+
+  c.storeBytes(crlfGbk(kFreshPanelFile) + crlfGbk("[TUIO]\n目标=\n"));
+  c.load();
+  EXPECT_FALSE(tuio.target());
 }

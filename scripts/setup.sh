@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev
   qt6-base-dev qt6-serialport-dev libgl-dev
   libopencv-dev
   libxtst-dev libx11-dev libxrandr-dev libevdev-dev

@@ -145,6 +145,9 @@ TEST(OpenCvSource, TextsNameTheirKind) {
   EXPECT_EQ(parseVideoSource(QStringLiteral("0")).kind, SourceKind::Device);
   EXPECT_EQ(parseVideoSource(QStringLiteral("2")).deviceIndex, 2);
   EXPECT_EQ(parseVideoSource(QStringLiteral("/dev/video3")).deviceIndex, 3);
+  // Nodes the system never names: no index is made up for them.
+  EXPECT_EQ(parseVideoSource(QStringLiteral("/dev/video007")).deviceIndex, -1);
+  EXPECT_EQ(parseVideoSource(QStringLiteral("/dev/video55555555555")).deviceIndex, -1);
   EXPECT_TRUE(parseVideoSource(QString()).firstDevice);
   EXPECT_EQ(parseVideoSource(QStringLiteral("frames/%04d.png")).kind, SourceKind::Sequence);
   EXPECT_EQ(parseVideoSource(QStringLiteral("clip.mkv")).kind, SourceKind::File);

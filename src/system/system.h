@@ -19,8 +19,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 namespace vornix::capture {
 class frmDocument;
 }
@@ -40,8 +38,6 @@ struct Ports {
   QString configFile{};
   // Started detached when the operator confirms "关机".
   QStringList powerOffCommand{QStringLiteral("systemctl"), QStringLiteral("poweroff")};
-  // Ends the program at once ("结束").
-  std::function<void()> quit{};
 };
 
 class System {

@@ -16,7 +16,8 @@ ParseResult parseOptions(const QStringList& arguments) {
       "source", "Video source: demo, a device (/dev/video0 or 0), a video file, an image sequence "
       "(frames/%04d.png) or gst:PIPELINE. Default: the first video device.", "SOURCE");
   const QCommandLineOption step("step", "Take the next frame of a file or sequence at each grab.");
-  const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame.");
+  const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame (status 2 "
+                                     "when the source cannot be opened or gives no frame).");
   const QCommandLineOption config("config", "Configuration file (default: Vornix配置文件.ini "
                                   "beside the program).", "FILE");
   const QCommandLineOption pointer("pointer", "Pointer injection: auto, x11, uinput or none.", "BACKEND",

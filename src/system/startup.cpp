@@ -19,8 +19,8 @@ void Startup::Form_Load() {
     document->window.setTop(kPanelTopTwips);
     document->window.setLeft(f_.window.width() + 1000);
     document->window.hide();
-    if (ports_.loop.quitRequested()) return;
   }
+  if (ports_.loop.quitRequested()) return;
   configuration_.Command5_Click();
   if (ports_.loop.quitRequested()) return;
   if (f_.Check2.checked()) commands_.Command1_Click();

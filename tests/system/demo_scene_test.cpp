@@ -8,8 +8,6 @@
 #include "support/test_system.h"
 #include "support/trace_capture.h"
 
-#include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -25,9 +23,7 @@ static void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 namespace {
 
 QString shippedConfiguration() {
-  const QString source = qEnvironmentVariable(
-      "VORNIX_SOURCE_DIR", QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../.."));
-  return source + QStringLiteral("/share/demo/Vornix配置文件.ini");
+  return QStringLiteral(VORNIX_SOURCE_DIR) + QStringLiteral("/share/demo/Vornix配置文件.ini");
 }
 
 struct Played {

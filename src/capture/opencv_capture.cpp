@@ -142,10 +142,11 @@ struct OpenCvCapture::Reader {
 };
 
 bool OpenCvCapture::Reader::openSource() {
-  cap.release();
   QString error;
+  double rate = 0;
   const std::string location = source.location.toStdString();
   try {
+    cap.release();
     switch (source.kind) {
       case SourceKind::Device: {
         if (source.firstDevice) {
@@ -180,20 +181,20 @@ bool OpenCvCapture::Reader::openSource() {
         cap.open(location, cv::CAP_GSTREAMER);
         break;
     }
+    if (error.isEmpty() && cap.isOpened()) rate = cap.get(cv::CAP_PROP_FPS);
+    else if (error.isEmpty()) error = QStringLiteral("cannot be opened");
   } catch (const std::exception& exception) {
     error = failureText(exception);
   } catch (...) {
     error = QStringLiteral("the video library failed");
   }
-  const bool opened = error.isEmpty() && cap.isOpened();
+  const bool opened = error.isEmpty();
   if (opened) {
-    const double rate = cap.get(cv::CAP_PROP_FPS);
     fps = (std::isfinite(rate) && rate > 0 && rate <= 1000) ? rate : kDefaultFps;
     std::lock_guard lock(mutex);
     if (source.kind == SourceKind::Device && requestedWidth > 0 && requestedHeight > 0) formatPending = true;
     openError.clear();
   } else {
-    if (error.isEmpty()) error = QStringLiteral("cannot be opened");
     std::lock_guard lock(mutex);
     openError = describe() + QStringLiteral(": ") + error;
   }

@@ -22,7 +22,7 @@ void BM_GrabFromCaptureThreadIntoPicture(benchmark::State& state) {
   }
   auto capture = capture::makeCapture(dir.filePath(QStringLiteral("%04d.png")), false, nullptr);
   capture::FrameSlot slot;
-  while (!capture->grabToSlot(slot)) QThread::msleep(1);
+  while (capture->grabToSlot(slot) == capture::Grab::Nothing) QThread::msleep(1);
   form::Picture picture1(QStringLiteral("Picture1"));
   for (auto _ : state) {
     capture->grabToSlot(slot);

@@ -1,11 +1,14 @@
 #!/usr/bin/python3
 """Makes the small deterministic test clips of the touch detector.
 
-    make_clips.py OUTDIR [--no-video] [NAME ...]
+    make_clips.py OUTDIR [--no-video] [--fps=N,...] [NAME ...]
 
 For each clip NAME ("blob", "drag", "swipe", "hop"; all when none is named) it writes
     OUTDIR/NAME/frames/0000.png ...   the frames, 320 x 240 RGB
-    OUTDIR/NAME.mkv                   the same frames, FFV1 (lossless, pixel values survive)
+    OUTDIR/NAME.mkv                   the same frames, FFV1 (lossless, pixel values survive),
+                                      20 frames a second
+    OUTDIR/NAME-Nfps.mkv              the same at N frames a second, for each N of --fps (a
+                                      camera slower than the program's 50 ms tick)
     OUTDIR/NAME.json                  frame rate, where the blob is in every frame, and the
                                       touches the detector reports with a dynamic reference
 
@@ -139,7 +142,13 @@ def hop_clip():
     return positions
 
 
-def write_clip(outdir, name, positions, video):
+def encode(folder, rate, target):
+    subprocess.run(["ffmpeg", "-y", "-loglevel", "error", "-framerate", str(rate),
+                    "-start_number", "0", "-i", os.path.join(folder, "%04d.png"),
+                    "-c:v", "ffv1", "-pix_fmt", "bgr0", target], check=True)
+
+
+def write_clip(outdir, name, positions, video, rates):
     folder = os.path.join(outdir, name, "frames")
     if os.path.isdir(folder):
         shutil.rmtree(folder)
@@ -164,11 +173,12 @@ def write_clip(outdir, name, positions, video):
         "touches": touches,
     }
     if video:
-        target = os.path.join(outdir, name + ".mkv")
-        subprocess.run(["ffmpeg", "-y", "-loglevel", "error", "-framerate", str(FPS),
-                        "-start_number", "0", "-i", os.path.join(folder, "%04d.png"),
-                        "-c:v", "ffv1", "-pix_fmt", "bgr0", target], check=True)
+        encode(folder, FPS, os.path.join(outdir, name + ".mkv"))
         description["video"] = name + ".mkv"
+        description["videos"] = {}
+        for rate in rates:
+            encode(folder, rate, os.path.join(outdir, "%s-%dfps.mkv" % (name, rate)))
+            description["videos"][str(rate)] = "%s-%dfps.mkv" % (name, rate)
     with open(os.path.join(outdir, name + ".json"), "w") as out:
         json.dump(description, out, indent=1)
 
@@ -183,8 +193,12 @@ def main(argv):
     outdir = args[0]
     os.makedirs(outdir, exist_ok=True)
     video = "--no-video" not in argv
+    rates = []
+    for a in argv[1:]:
+        if a.startswith("--fps="):
+            rates += [int(r) for r in a[len("--fps="):].split(",") if r]
     for name in args[1:] or clips:
-        write_clip(outdir, name, clips[name](), video)
+        write_clip(outdir, name, clips[name](), video, rates)
     return 0
 
 

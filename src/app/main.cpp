@@ -1,5 +1,5 @@
-// vornix: the driver console. Builds the system on Qt-backed ports, shows the panel unless
-// headless, runs the start-up sequence and then the event loop.
+// vornix: the driver console. Builds the system on Qt-backed ports and runs the event loop, in
+// which the start-up sequence runs first and then the panel is shown unless headless.
 
 #include "app/options.h"
 #include "app/quit_signals.h"
@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -42,15 +43,19 @@ int main(int argc, char** argv) {
   }
 
   std::unique_ptr<QCoreApplication> application;
-  if (options.headless)
+  if (options.headless) {
     application = std::make_unique<QCoreApplication>(argc, argv);
-  else
-    application = std::make_unique<QApplication>(argc, argv);
-  // Only 结束, the panel's close box and the quit signals end the program: closing the server
-  // window or a message box while the panel is hidden must not.
-  if (!options.headless) QApplication::setQuitOnLastWindowClosed(false);
+  } else {
+    auto desktop = std::make_unique<QApplication>(argc, argv);
+    // A message box or another window closing while the panel is hidden must not end the
+    // driver; only 结束, the close box of the panel and the quit signals do.
+    desktop->setQuitOnLastWindowClosed(false);
+    application = std::move(desktop);
+  }
   Trace::instance().setEnabled(options.trace);
-  app::quitOnSignals();
+  // A file-size limit makes the write fail (and the configuration file stay as it was)
+  // instead of ending the driver.
+  std::signal(SIGXFSZ, SIG_IGN);
 
   platform::PointerSetup pointerSetup =
       platform::makePointer(*platform::parsePointerChoice(options.pointer), panel::storedScreenSize(options.configFile));
@@ -63,7 +68,11 @@ int main(int argc, char** argv) {
 
   QString captureError;
   capture::frmDocument document(capture::makeCapture(options.source, options.step, &captureError));
-  if (!captureError.isEmpty()) std::fprintf(stderr, "vornix: video source: %s\n", qPrintable(captureError));
+  if (!captureError.isEmpty()) {
+    std::fprintf(stderr, "vornix: video source: %s\n", qPrintable(captureError));
+    // A replay whose source is mistyped or unreadable fails rather than waiting for nothing.
+    if (options.exitAtEnd) return 2;
+  }
 
   platform::QtEventLoop loop;
   form::ConsoleDialogs consoleDialogs;
@@ -87,20 +96,32 @@ int main(int argc, char** argv) {
     ports.serverWindowCreated = [&serverWindow](server::frmServer& server) {
       serverWindow = std::make_unique<ui::ServerWindow>(server);
     };
-  ports.quit = [] { QCoreApplication::exit(0); };
   system::System system(ports);
+  app::quitOnSignals([&system] { system.startup.end(0); });
 
   if (options.exitAtEnd) {
-    // The program ends once the pass that took the last frame of a file has finished.
+    // The program ends once the pass that took the last frame of a file has finished, and
+    // fails when the source ended without giving a single frame.
     auto tick = system.f.Timer1.onTimer;
-    system.f.Timer1.onTimer = [tick, &document] {
+    system.f.Timer1.onTimer = [tick, &system, &document] {
       tick();
-      if (document.sdk2000().finished()) QCoreApplication::exit(0);
+      if (system.ports.loop.quitRequested() || !document.sdk2000().finished()) return;
+      if (system.f.Picture1.hasImage()) {
+        system.startup.end(0);
+        return;
+      }
+      std::fprintf(stderr, "vornix: video source: %s gave no frame\n", qPrintable(document.sdk2000().description()));
+      system.startup.end(2);
     };
   }
 
+  // The start-up runs inside the event loop, so that a quit signal also ends a message box it
+  // shows. The panel window is made once the start-up has decided whether the panel is shown,
+  // so a hidden panel never flashes over the projected application.
   std::unique_ptr<ui::PanelWindow> window;
-  if (!options.headless) {
+  loop.post([&] {
+    form::runEvent("Form_Load", [&system] { system.startup.Form_Load(); });
+    if (options.headless || loop.quitRequested()) return;
     window = std::make_unique<ui::PanelWindow>(system.f);
     // Closing the panel ends the program, as "结束" does.
     window->onClose = [&system] { system.f.Command3.click(); };
@@ -110,10 +131,8 @@ int main(int argc, char** argv) {
       if (picture == 2) system.probes.Picture2_MouseMove(0, 0, float(x), float(y));
       if (picture == 4) system.probes.Picture4_MouseMove(0, 0, float(x), float(y));
     };
-  }
-
-  form::runEvent("Form_Load", [&system] { system.startup.Form_Load(); });
+  });
   const int status = application->exec();
-  pointer.releaseHeldButton();
+  pointer.stop();
   return status;
 }

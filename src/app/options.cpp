@@ -17,7 +17,8 @@ ParseResult parseOptions(const QStringList& arguments) {
       "by-path/... link, see --list-sources), a video file, an image sequence "
       "(frames/%04d.png) or gst:PIPELINE. Default: the first video device.", "SOURCE");
   const QCommandLineOption step("step", "Take the next frame of a file or sequence at each grab.");
-  const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame.");
+  const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame (status 2 "
+                                     "when the source cannot be opened or gives no frame).");
   const QCommandLineOption config(
       "config", "Configuration file. Default: Vornix配置文件.ini beside the program when it is "
       "there, or when that folder is writable and not under /usr (a copied build folder), else "

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
+
 namespace vornix::app {
 
-// SIGINT, SIGTERM and SIGHUP end the event loop normally, so that the program's end steps (such
-// as releasing a held mouse button) run.
-void quitOnSignals();
+// SIGINT, SIGTERM and SIGHUP run onSignal from the event loop (also from a loop nested in it,
+// such as a message box's), so that the program ends through its own end steps, such as
+// releasing a held mouse button.
+void quitOnSignals(std::function<void()> onSignal);
 
 }  // namespace vornix::app

@@ -6,8 +6,12 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <vector>
+
+#include <unistd.h>
 
 namespace vornix {
 
@@ -15,6 +19,7 @@ namespace {
 
 constexpr qsizetype kReadBufferBytes = 256;      // including its NUL
 constexpr qsizetype kWriteBufferCharacters = 256;  // the value with its NUL, cut without it
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
 // One line of the file as it stands on disk: its text and the line break that ended it
 // ("\r\n", "\n", or for the last line "\r" or nothing).
@@ -42,6 +47,25 @@ std::vector<Line> splitLines(const QByteArray& bytes) {
   return lines;
 }
 
+// A file's lines and the encoding of its names and values: GBK, or UTF-8 when the file starts
+// with a UTF-8 byte-order mark, as an editor may save a hand-edited file. The mark is kept.
+struct Document {
+  bool utf8 = false;
+  std::vector<Line> lines;
+
+  explicit Document(QByteArrayView bytes) {
+    utf8 = bytes.startsWith(kUtf8ByteOrderMark);
+    lines = splitLines(utf8 ? bytes.sliced(3).toByteArray() : bytes.toByteArray());
+  }
+  QString decode(QByteArrayView bytes) const { return utf8 ? QString::fromUtf8(bytes) : fromGbk(bytes); }
+  QByteArray encode(const QString& text) const { return utf8 ? text.toUtf8() : toGbk(text); }
+  QByteArray bytes() const {
+    QByteArray out = utf8 ? QByteArray(kUtf8ByteOrderMark) : QByteArray();
+    for (const Line& line : lines) out += line.content + line.ending;
+    return out;
+  }
+};
+
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 QByteArrayView trimBlanks(QByteArrayView bytes) {
@@ -52,8 +76,8 @@ QByteArrayView trimBlanks(QByteArrayView bytes) {
   return bytes.sliced(begin, end - begin);
 }
 
-bool sameName(QByteArrayView stored, const QString& name) {
-  return QString::compare(fromGbk(stored), name, Qt::CaseInsensitive) == 0;
+bool sameName(const Document& document, QByteArrayView stored, const QString& name) {
+  return QString::compare(document.decode(stored), name, Qt::CaseInsensitive) == 0;
 }
 
 // The name of a "[section]" line, or nothing for any other line.
@@ -80,13 +104,14 @@ struct Place {
   std::optional<std::size_t> sectionEnd;  // header or last key line of the section's first occurrence
 };
 
-Place locate(const std::vector<Line>& lines, const QString& section, const QString& key) {
+Place locate(const Document& document, const QString& section, const QString& key) {
+  const std::vector<Line>& lines = document.lines;
   Place place;
   bool inSection = false;
   bool firstOccurrence = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (const auto name = sectionName(lines[i])) {
-      inSection = sameName(*name, section);
+      inSection = sameName(document, *name, section);
       firstOccurrence = inSection && !place.sectionEnd;
       if (firstOccurrence) place.sectionEnd = i;
       continue;
@@ -95,7 +120,7 @@ Place locate(const std::vector<Line>& lines, const QString& section, const QStri
     const auto equals = keySeparator(lines[i]);
     if (!equals) continue;
     if (firstOccurrence) place.sectionEnd = i;
-    if (sameName(trimBlanks(QByteArrayView(lines[i].content).first(*equals)), key)) {
+    if (sameName(document, trimBlanks(QByteArrayView(lines[i].content).first(*equals)), key)) {
       place.keyLine = i;
       return place;
     }
@@ -145,20 +170,81 @@ bool storableName(const QString& name, bool isKey) {
   return fromGbk(toGbk(name)) == name;
 }
 
+// Whether what was written reached the disk; a file system that cannot synchronise a file
+// (EINVAL) has nothing more to do.
+bool syncedToDisk(int fd) { return ::fdatasync(fd) == 0 || errno == EINVAL; }
+
+QString writeFailure(qint64 written, qsizetype wanted) {
+  const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+  if (written >= 0 && written < wanted)
+    return QStringLiteral("only %1 of %2 bytes could be written (%3)").arg(written).arg(wanted).arg(reason);
+  return reason;
+}
+
+// The new text goes to a temporary file beside the old one, which it replaces only once every
+// byte of it is on the disk.
+bool replaceThroughTemporary(QSaveFile& save, const QByteArray& text, QString& error) {
+  const qint64 written = save.write(text);
+  if (written != text.size() || !syncedToDisk(save.handle())) {
+    error = writeFailure(written, text.size());
+    save.cancelWriting();  // the temporary file goes when `save` does
+    return false;
+  }
+  if (!save.commit()) {
+    error = save.errorString();
+    return false;
+  }
+  return true;
+}
+
+// For a writable file in a folder that takes no temporary file (the program's folder under
+// /usr/local or /opt, with only the file handed to the operator): the file is rewritten where
+// it stands, and its old bytes, which fit where they stood, are put back when the new text
+// does not fit.
+bool rewriteInPlace(const QString& file, const QByteArray& text, const QByteArray& previous, QString& error) {
+  QFile out(file);
+  if (!out.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+    error = out.errorString();
+    return false;
+  }
+  const qint64 written = out.write(text);
+  if (written == text.size() && out.resize(text.size()) && syncedToDisk(out.handle())) return true;
+  error = writeFailure(written, text.size());
+  if (!out.seek(0) || out.write(previous) != previous.size() || !out.resize(previous.size()) ||
+      !syncedToDisk(out.handle()))
+    error += QStringLiteral("; the old contents could not be put back");
+  return false;
+}
+
+// Stores the whole text so that a failure at any point leaves the old file as it was.
+bool store(const QString& file, const QByteArray& text, const QByteArray& previous, bool existed) {
+  QString error;
+  QSaveFile save(file);
+  if (save.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (replaceThroughTemporary(save, text, error)) return true;
+  } else if (existed) {
+    if (rewriteInPlace(file, text, previous, error)) return true;
+  } else {
+    error = save.errorString();
+  }
+  return fail(file, error);
+}
+
 }  // namespace
 
 QString ReadIniValue(const QString& file, const QString& section, const QString& key) {
   QByteArray bytes;
   if (!readFile(file, bytes, nullptr)) return {};
-  const std::vector<Line> lines = splitLines(bytes);
-  const Place place = locate(lines, section, key);
+  const Document document(bytes);
+  const Place place = locate(document, section, key);
   if (!place.keyLine) return {};
-  const Line& line = lines[*place.keyLine];
+  const Line& line = document.lines[*place.keyLine];
   QByteArrayView value = trimBlanks(QByteArrayView(line.content).sliced(*keySeparator(line) + 1));
   const qsizetype nul = value.indexOf('\0');
   if (nul >= 0) value = value.first(nul);
-  value = trimBlanks(value.first(gbkPrefixLength(value, kReadBufferBytes - 1)));
-  return fromGbk(value);
+  // The value as the 256-byte buffer of the system function holds it, in the ANSI code page.
+  const QByteArray ansi = document.utf8 ? toGbk(QString::fromUtf8(value)) : value.toByteArray();
+  return fromGbk(trimBlanks(QByteArrayView(ansi).first(gbkPrefixLength(ansi, kReadBufferBytes - 1))));
 }
 
 // New files are written with CRLF line breaks, as the system profile functions write them, so
@@ -171,29 +257,31 @@ bool WriteIniValue(const QString& file, const QString& section, const QString& k
     return fail(file, QStringLiteral("section or key name cannot be stored"));
 
   QByteArray bytes;
-  if (QFile::exists(file)) {
+  const bool existed = QFile::exists(file);
+  if (existed) {
     QString error;
     if (!readFile(file, bytes, &error)) return fail(file, error);
   }
-  std::vector<Line> lines = splitLines(bytes);
+  Document document(bytes);
+  std::vector<Line>& lines = document.lines;
   QByteArray ending = "\r\n";
   if (!lines.empty() && lines.front().ending.endsWith('\n')) ending = lines.front().ending;
 
-  const QByteArray valueBytes = toGbk(storedValue(value));
-  const Place place = locate(lines, section, key);
+  const QByteArray valueBytes = document.encode(storedValue(value));
+  const Place place = locate(document, section, key);
   if (place.keyLine) {
     Line& line = lines[*place.keyLine];
     qsizetype valueStart = *keySeparator(line) + 1;
     while (valueStart < line.content.size() && isBlank(line.content[valueStart])) ++valueStart;
     line.content = line.content.left(valueStart) + valueBytes;
   } else {
-    const Line keyLine{toGbk(key) + '=' + valueBytes, ending};
+    const Line keyLine{document.encode(key) + '=' + valueBytes, ending};
     std::size_t insertAt = lines.size();
     if (place.sectionEnd) {
       insertAt = *place.sectionEnd + 1;
       lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), keyLine);
     } else {
-      lines.push_back({'[' + toGbk(section) + ']', ending});
+      lines.push_back({'[' + document.encode(section) + ']', ending});
       lines.push_back(keyLine);
       insertAt = lines.size() - 2;
     }
@@ -204,20 +292,7 @@ bool WriteIniValue(const QString& file, const QString& section, const QString& k
       if (before == "\r") before += '\n';
     }
   }
-
-  QByteArray out;
-  out.reserve(bytes.size() + valueBytes.size() + 64);
-  for (const Line& line : lines) out += line.content + line.ending;
-
-  QSaveFile save(file);
-  if (!save.open(QIODevice::WriteOnly)) return fail(file, save.errorString());
-  if (save.write(out) != out.size()) {
-    const QString error = save.errorString();
-    save.cancelWriting();
-    return fail(file, error);
-  }
-  if (!save.commit()) return fail(file, save.errorString());
-  return true;
+  return store(file, document.bytes(), bytes, existed);
 }
 
 }  // namespace vornix

@@ -1,6 +1,7 @@
 #pragma once
 // The configuration file: a profile (INI) file of "[section]" headers and "key=value" lines in
 // GBK, read and written one value at a time with the semantics of the system profile functions.
+// A file that starts with a UTF-8 byte-order mark holds UTF-8 text and keeps it.
 
 #include <QString>
 
@@ -13,8 +14,10 @@ QString ReadIniValue(const QString& file, const QString& section, const QString&
 
 // Writes one value, creating the file, the section or the key as needed; a value longer than
 // 256 characters is cut to its first 256, and at a line break. Every line other than the one
-// written keeps its bytes. The file is replaced atomically; false (and an `error` trace line)
-// when it cannot be written or the names cannot be stored.
+// written keeps its bytes. A failure never leaves the file shorter or other than it was: the
+// new text replaces the file only once it is wholly on the disk (in place, when the folder
+// takes no temporary file). False, and an `error` trace line, when the file cannot be
+// written or the names cannot be stored.
 bool WriteIniValue(const QString& file, const QString& section, const QString& key, const QString& value);
 
 }  // namespace vornix

@@ -19,6 +19,13 @@ struct FormatRequest {
   bool operator==(const FormatRequest&) const = default;
 };
 
+// What a grab handed over.
+enum class Grab {
+  Nothing,   // no frame has arrived yet, or the device is released: the slot is left as it was
+  Repeated,  // the frame the grab before handed over, again: no new frame came since
+  New,       // a frame that no earlier grab handed over
+};
+
 class CaptureComponent {
 public:
   virtual ~CaptureComponent() = default;
@@ -36,9 +43,10 @@ public:
   // Releases the device; later grabs put nothing.
   virtual void release() = 0;
 
-  // Puts the current frame into the slot as a 320 x 240 RGB32 image. Returns false and leaves
-  // the slot as it was when no frame has arrived yet.
-  virtual bool grabToSlot(FrameSlot& slot) = 0;
+  // Puts the current frame into the slot and tells whether it is new. A file or sequence in
+  // step mode hands out its next frame at every grab, so its frames are always new until
+  // the last has been handed out.
+  virtual Grab grabToSlot(FrameSlot& slot) = 0;
 
   // Capture format request. Frames are always handed over at 320 x 240; a camera is asked for
   // the requested size so that it need not be scaled.

@@ -109,16 +109,17 @@ QImage DemoScene::render(std::int64_t frame) {
 
 DemoCapture::DemoCapture(bool step) : step_(step) { clock_.start(); }
 
-bool DemoCapture::grabToSlot(FrameSlot& slot) {
-  if (released_) return false;
+Grab DemoCapture::grabToSlot(FrameSlot& slot) {
+  if (released_) return Grab::Nothing;
   const std::int64_t frame =
       step_ ? nextStepFrame_++ : clock_.elapsed() * DemoScene::kFps / 1000;
-  if (frame != renderedFrame_) {
+  const bool isNew = frame != renderedFrame_;
+  if (isNew) {
     rendered_ = DemoScene::render(frame);
     renderedFrame_ = frame;
   }
   slot.put(rendered_);
-  return true;
+  return isNew ? Grab::New : Grab::Repeated;
 }
 
 int DemoCapture::videoWidth() const { return kFrameWidth; }

@@ -38,7 +38,7 @@ public:
   explicit DemoCapture(bool step);
 
   void release() override { released_ = true; }
-  bool grabToSlot(FrameSlot& slot) override;
+  Grab grabToSlot(FrameSlot& slot) override;
   int videoWidth() const override;
   int videoHeight() const override;
   std::int16_t channelNumber(bool) const override { return 0; }
@@ -50,7 +50,7 @@ private:
   bool released_ = false;
   QElapsedTimer clock_;
   std::int64_t nextStepFrame_ = 0;
-  std::int64_t renderedFrame_ = -1;
+  std::int64_t renderedFrame_ = -1;  // the frame handed out last
   QImage rendered_;
 };
 

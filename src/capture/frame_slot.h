@@ -11,7 +11,9 @@ namespace vornix::capture {
 
 class FrameSlot {
 public:
-  void put(QImage image) { image_ = std::move(image); }
+  // The picture is taken as a camera frame: 320 x 240 RGB32, a picture of another size
+  // scaled to it.
+  void put(const QImage& image);
   // The picture put last, or nothing when the slot is empty.
   std::optional<QImage> get() const { return image_; }
   void clear() { image_.reset(); }

@@ -1,6 +1,7 @@
 #include "capture/opencv_capture.h"
 
 #include "base/frame.h"
+#include "base/trace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +12,10 @@
 #include <opencv2/videoio.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 
 namespace vornix::capture {
 
@@ -68,11 +72,12 @@ QImage toFrame(const cv::Mat& decoded) {
 
 bool isLive(SourceKind kind) { return kind == SourceKind::Device || kind == SourceKind::Pipeline; }
 
-}  // namespace
+// The message of an exception of the video library, on one line.
+QString failureText(const std::exception& error) {
+  return QString::fromUtf8(error.what()).simplified();
+}
 
-struct OpenCvCapture::Device {
-  cv::VideoCapture cap;
-};
+}  // namespace
 
 VideoSource parseVideoSource(const QString& text) {
   VideoSource source;
@@ -112,108 +117,146 @@ VideoSource parseVideoSource(const QString& text) {
   return source;
 }
 
-OpenCvCapture::OpenCvCapture(const VideoSource& source, bool step)
-    : source_(source), step_(step && source.kind != SourceKind::Device), device_(std::make_unique<Device>()) {
-  const bool opened = openSource();
-  if (step_) {
-    aheadValid_ = opened && readFrame(ahead_);
-    ended_ = !aheadValid_;
-    return;
-  }
-  if (!opened && !isLive(source_.kind)) {
-    ended_ = true;  // a file that cannot be read has nothing to hand out
-    return;
-  }
-  thread_ = std::thread([this] { run(); });
-}
+struct OpenCvCapture::Reader {
+  VideoSource source;
+  bool step = false;
+  cv::VideoCapture cap;
+  std::atomic<bool> open{false};
+  double fps = kDefaultFps;
 
-OpenCvCapture::~OpenCvCapture() { release(); }
+  mutable std::mutex mutex;
+  std::condition_variable wake;  // the thread's waits end early on stop; release waits for done
+  bool stop = false;
+  bool done = false;  // the capture thread has ended
+  QImage latest;
+  std::uint64_t latestSerial = 0;
+  std::uint64_t takenSerial = 0;
+  bool ended = false;
+  QString openError;
+  int requestedWidth = 0;
+  int requestedHeight = 0;
+  bool formatPending = false;
 
-bool OpenCvCapture::openSource() {
-  cv::VideoCapture& cap = device_->cap;
-  cap.release();
+  bool openSource();
+  bool readFrame(QImage& out);
+  void applyRequestedFormat();
+  bool waitFor(Clock::time_point until);  // false when asked to stop
+  void run();
+  QString describe() const;  // with mutex held
+};
+
+bool OpenCvCapture::Reader::openSource() {
   QString error;
-  const std::string location = source_.location.toStdString();
-  switch (source_.kind) {
-    case SourceKind::Device: {
-      if (source_.firstDevice) {
-        const QString found = firstVideoDevice();
-        {
-          std::lock_guard lock(mutex_);
-          source_.location = found;
+  double rate = 0;
+  const std::string location = source.location.toStdString();
+  try {
+    cap.release();
+    switch (source.kind) {
+      case SourceKind::Device: {
+        if (source.firstDevice) {
+          const QString found = firstVideoDevice();
+          {
+            std::lock_guard lock(mutex);
+            source.location = found;
+          }
+          if (found.isEmpty()) {
+            error = QStringLiteral("no video device");
+            break;
+          }
+          cap.open(found.toStdString(), cv::CAP_V4L2);
+        } else if (source.deviceIndex >= 0 && source.location == QStringLiteral("/dev/video%1").arg(source.deviceIndex)) {
+          cap.open(source.deviceIndex, cv::CAP_V4L2);
+        } else {
+          // A stable link (/dev/v4l/by-id/..., by-path/...) is followed afresh at every open, so
+          // the camera is found again after it moved to another USB port.
+          const QString node = QFileInfo(source.location).canonicalFilePath();
+          if (node.isEmpty()) {
+            error = QStringLiteral("no such device");
+            break;
+          }
+          cap.open(node.toStdString(), cv::CAP_V4L2);
         }
-        if (found.isEmpty()) {
-          error = QStringLiteral("no video device");
-          break;
-        }
-        cap.open(found.toStdString(), cv::CAP_V4L2);
-      } else if (source_.deviceIndex >= 0 && source_.location == QStringLiteral("/dev/video%1").arg(source_.deviceIndex)) {
-        cap.open(source_.deviceIndex, cv::CAP_V4L2);
-      } else {
-        // A stable link (/dev/v4l/by-id/..., by-path/...) is followed afresh at every open, so
-        // the camera is found again after it moved to another USB port.
-        const QString node = QFileInfo(source_.location).canonicalFilePath();
-        if (node.isEmpty()) {
-          error = QStringLiteral("no such device");
-          break;
-        }
-        cap.open(node.toStdString(), cv::CAP_V4L2);
-      }
-      break;
-    }
-    case SourceKind::File:
-      if (!QFileInfo(source_.location).isFile()) {
-        error = QStringLiteral("no such file");
         break;
       }
-      if (!cap.open(location, cv::CAP_FFMPEG)) cap.open(location, cv::CAP_ANY);
-      break;
-    case SourceKind::Sequence:
-      cap.open(location, cv::CAP_IMAGES);
-      break;
-    case SourceKind::Pipeline:
-      cap.open(location, cv::CAP_GSTREAMER);
-      break;
+      case SourceKind::File:
+        if (!QFileInfo(source.location).isFile()) {
+          error = QStringLiteral("no such file");
+          break;
+        }
+        if (!cap.open(location, cv::CAP_FFMPEG)) cap.open(location, cv::CAP_ANY);
+        break;
+      case SourceKind::Sequence:
+        cap.open(location, cv::CAP_IMAGES);
+        break;
+      case SourceKind::Pipeline:
+        cap.open(location, cv::CAP_GSTREAMER);
+        break;
+    }
+    if (error.isEmpty() && cap.isOpened()) rate = cap.get(cv::CAP_PROP_FPS);
+    else if (error.isEmpty()) error = QStringLiteral("cannot be opened");
+  } catch (const std::exception& exception) {
+    error = failureText(exception);
+  } catch (...) {
+    error = QStringLiteral("the video library failed");
   }
-  const bool opened = error.isEmpty() && cap.isOpened();
+  const bool opened = error.isEmpty();
   if (opened) {
-    const double fps = cap.get(cv::CAP_PROP_FPS);
-    fps_ = (std::isfinite(fps) && fps > 0 && fps <= 1000) ? fps : kDefaultFps;
-    std::lock_guard lock(mutex_);
-    if (source_.kind == SourceKind::Device && requestedWidth_ > 0 && requestedHeight_ > 0) formatPending_ = true;
-    openError_.clear();
+    fps = (std::isfinite(rate) && rate > 0 && rate <= 1000) ? rate : kDefaultFps;
+    std::lock_guard lock(mutex);
+    if (source.kind == SourceKind::Device && requestedWidth > 0 && requestedHeight > 0) formatPending = true;
+    openError.clear();
   } else {
-    if (error.isEmpty()) error = QStringLiteral("cannot be opened");
-    std::lock_guard lock(mutex_);
-    openError_ = describe() + QStringLiteral(": ") + error;
+    std::lock_guard lock(mutex);
+    openError = describe() + QStringLiteral(": ") + error;
   }
-  open_ = opened;
+  open = opened;
   return opened;
 }
 
-bool OpenCvCapture::readFrame(QImage& out) {
-  cv::Mat decoded;
-  if (!device_->cap.read(decoded) || decoded.empty()) return false;
-  out = toFrame(decoded);
-  return !out.isNull();
+bool OpenCvCapture::Reader::readFrame(QImage& out) {
+  try {
+    cv::Mat decoded;
+    if (!cap.read(decoded) || decoded.empty()) return false;
+    out = toFrame(decoded);
+    return !out.isNull();
+  } catch (...) {
+    return false;
+  }
 }
 
-bool OpenCvCapture::waitFor(Clock::time_point until) {
-  std::unique_lock lock(mutex_);
-  return !wake_.wait_until(lock, until, [this] { return stop_; });
+void OpenCvCapture::Reader::applyRequestedFormat() {
+  int width = 0, height = 0;
+  {
+    std::lock_guard lock(mutex);
+    if (!formatPending) return;
+    formatPending = false;
+    width = requestedWidth;
+    height = requestedHeight;
+  }
+  try {
+    cap.set(cv::CAP_PROP_FRAME_WIDTH, width);
+    cap.set(cv::CAP_PROP_FRAME_HEIGHT, height);
+  } catch (...) {
+    // A camera that refuses the size keeps its own; frames are scaled either way.
+  }
 }
 
-void OpenCvCapture::run() {
-  const bool live = isLive(source_.kind);
+bool OpenCvCapture::Reader::waitFor(Clock::time_point until) {
+  std::unique_lock lock(mutex);
+  return !wake.wait_until(lock, until, [this] { return stop; });
+}
+
+void OpenCvCapture::Reader::run() {
+  const bool live = isLive(source.kind);
   auto lastAttempt = Clock::now();
   auto start = Clock::now();
   std::uint64_t played = 0;
   for (;;) {
     {
-      std::lock_guard lock(mutex_);
-      if (stop_) return;
+      std::lock_guard lock(mutex);
+      if (stop) return;
     }
-    if (!open_) {
+    if (!open) {
       // A camera that went away is looked for again, at most once a second.
       if (!waitFor(lastAttempt + kReopenInterval)) return;
       lastAttempt = Clock::now();
@@ -223,122 +266,161 @@ void OpenCvCapture::run() {
       }
       continue;
     }
-    bool applyFormat = false;
-    int width = 0, height = 0;
-    {
-      std::lock_guard lock(mutex_);
-      std::swap(applyFormat, formatPending_);
-      width = requestedWidth_;
-      height = requestedHeight_;
-    }
-    if (applyFormat) {
-      device_->cap.set(cv::CAP_PROP_FRAME_WIDTH, width);
-      device_->cap.set(cv::CAP_PROP_FRAME_HEIGHT, height);
-    }
+    applyRequestedFormat();
 
     QImage frame;
     if (!readFrame(frame)) {
       if (live) {
-        device_->cap.release();
-        open_ = false;
+        try {
+          cap.release();
+        } catch (...) {
+        }
+        open = false;
         lastAttempt = Clock::now();
         continue;
       }
-      std::lock_guard lock(mutex_);
-      ended_ = true;
+      std::lock_guard lock(mutex);
+      ended = true;
       return;
     }
     if (!live) {
       // Files and sequences play at their own rate; a reader that fell far behind starts over
       // from now rather than rushing through the backlog.
       const auto due = start + std::chrono::duration_cast<Clock::duration>(
-                                   std::chrono::duration<double>(double(played) / fps_));
+                                   std::chrono::duration<double>(double(played) / fps));
       const auto now = Clock::now();
       if (now > due + std::chrono::seconds(1)) {
         start = now - std::chrono::duration_cast<Clock::duration>(
-                          std::chrono::duration<double>(double(played) / fps_));
+                          std::chrono::duration<double>(double(played) / fps));
       } else if (!waitFor(due)) {
         return;
       }
       ++played;
     }
-    std::lock_guard lock(mutex_);
-    latest_ = std::move(frame);
-    ++latestSerial_;
+    std::lock_guard lock(mutex);
+    latest = std::move(frame);
+    ++latestSerial;
   }
 }
+
+QString OpenCvCapture::Reader::describe() const {
+  QString text;
+  switch (source.kind) {
+    case SourceKind::Device:
+      text = source.location.isEmpty() ? QStringLiteral("camera (none found)")
+                                       : QStringLiteral("camera ") + source.location;
+      break;
+    case SourceKind::File: text = QStringLiteral("video file ") + source.location; break;
+    case SourceKind::Sequence: text = QStringLiteral("image sequence ") + source.location; break;
+    case SourceKind::Pipeline: text = QStringLiteral("pipeline ") + source.location; break;
+  }
+  if (step) text += QStringLiteral(" (step)");
+  return text;
+}
+
+OpenCvCapture::OpenCvCapture(const VideoSource& source, bool step)
+    : reader_(std::make_shared<Reader>()), step_(step && source.kind != SourceKind::Device) {
+  Reader& reader = *reader_;
+  reader.source = source;
+  reader.step = step_;
+  const bool opened = reader.openSource();
+  if (step_) {
+    aheadValid_ = opened && reader.readFrame(ahead_);
+    reader.ended = !aheadValid_;
+    return;
+  }
+  if (!opened && !isLive(source.kind)) {
+    reader.ended = true;  // a file that cannot be read has nothing to hand out
+    return;
+  }
+  thread_ = std::thread([reader = reader_] {
+    reader->run();
+    {
+      std::lock_guard lock(reader->mutex);
+      reader->done = true;
+    }
+    reader->wake.notify_all();
+  });
+}
+
+OpenCvCapture::~OpenCvCapture() { release(); }
 
 void OpenCvCapture::release() {
+  Reader& reader = *reader_;
   {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
+    std::lock_guard lock(reader.mutex);
+    reader.stop = true;
     released_ = true;
   }
-  wake_.notify_all();
-  if (thread_.joinable()) thread_.join();
-  device_->cap.release();
-  open_ = false;
+  reader.wake.notify_all();
+  if (thread_.joinable()) {
+    std::unique_lock lock(reader.mutex);
+    const bool stopped = reader.wake.wait_for(lock, kStopWait, [&reader] { return reader.done; });
+    const QString source = reader.describe();
+    lock.unlock();
+    if (!stopped) {
+      thread_.detach();
+      trace("error", source + QStringLiteral(": the capture thread is stuck in a read and is left behind"));
+      return;
+    }
+    thread_.join();
+  }
+  try {
+    reader.cap.release();
+  } catch (...) {
+  }
+  reader.open = false;
 }
 
-bool OpenCvCapture::grabToSlot(FrameSlot& slot) {
-  std::lock_guard lock(mutex_);
-  if (released_) return false;
+Grab OpenCvCapture::grabToSlot(FrameSlot& slot) {
+  Reader& reader = *reader_;
+  std::lock_guard lock(reader.mutex);
+  if (released_) return Grab::Nothing;
   if (step_ && aheadValid_) {
-    latest_ = ahead_;
-    ++latestSerial_;
-    aheadValid_ = readFrame(ahead_);
-    if (!aheadValid_) ended_ = true;
+    reader.latest = ahead_;
+    ++reader.latestSerial;
+    aheadValid_ = reader.readFrame(ahead_);
+    if (!aheadValid_) reader.ended = true;
   }
-  if (latest_.isNull()) return false;
-  slot.put(latest_);
-  takenSerial_ = latestSerial_;
-  return true;
+  if (reader.latest.isNull()) return Grab::Nothing;
+  const bool isNew = reader.takenSerial != reader.latestSerial;
+  slot.put(reader.latest);
+  reader.takenSerial = reader.latestSerial;
+  return isNew ? Grab::New : Grab::Repeated;
 }
 
 void OpenCvCapture::requestFormat(int width, int height, int subtype) {
   CaptureComponent::requestFormat(width, height, subtype);
-  std::lock_guard lock(mutex_);
-  requestedWidth_ = width;
-  requestedHeight_ = height;
-  formatPending_ = source_.kind == SourceKind::Device && width > 0 && height > 0;
+  Reader& reader = *reader_;
+  std::lock_guard lock(reader.mutex);
+  reader.requestedWidth = width;
+  reader.requestedHeight = height;
+  reader.formatPending = reader.source.kind == SourceKind::Device && width > 0 && height > 0;
 }
 
 int OpenCvCapture::videoWidth() const { return kFrameWidth; }
 int OpenCvCapture::videoHeight() const { return kFrameHeight; }
 
 std::int16_t OpenCvCapture::channelNumber(bool) const {
-  if (!open_) return -1;
-  return std::int16_t(std::clamp(source_.deviceIndex, 0, 32767));
+  if (!reader_->open) return -1;
+  return std::int16_t(std::clamp(reader_->source.deviceIndex, 0, 32767));
 }
 
 bool OpenCvCapture::finished() const {
-  std::lock_guard lock(mutex_);
-  return ended_ && takenSerial_ == latestSerial_;
+  std::lock_guard lock(reader_->mutex);
+  return reader_->ended && reader_->takenSerial == reader_->latestSerial;
 }
 
 QString OpenCvCapture::description() const {
-  std::lock_guard lock(mutex_);
-  return describe();
+  std::lock_guard lock(reader_->mutex);
+  return reader_->describe();
 }
 
-QString OpenCvCapture::describe() const {
-  QString text;
-  switch (source_.kind) {
-    case SourceKind::Device:
-      text = source_.location.isEmpty() ? QStringLiteral("camera (none found)")
-                                        : QStringLiteral("camera ") + source_.location;
-      break;
-    case SourceKind::File: text = QStringLiteral("video file ") + source_.location; break;
-    case SourceKind::Sequence: text = QStringLiteral("image sequence ") + source_.location; break;
-    case SourceKind::Pipeline: text = QStringLiteral("pipeline ") + source_.location; break;
-  }
-  if (step_) text += QStringLiteral(" (step)");
-  return text;
-}
+bool OpenCvCapture::isOpen() const { return reader_->open; }
 
 QString OpenCvCapture::openError() const {
-  std::lock_guard lock(mutex_);
-  return openError_;
+  std::lock_guard lock(reader_->mutex);
+  return reader_->openError;
 }
 
 }  // namespace vornix::capture

@@ -2,18 +2,16 @@
 // Capture through OpenCV videoio. Real time: a capture thread keeps only the newest frame and
 // the user-interface thread takes it without waiting for the camera; files and sequences play
 // at their own frame rate. Step mode (files, sequences, pipelines): no thread, every grab
-// reads the next frame.
+// reads the next frame. An exception of the video library counts as a failed read: the end
+// of a file, a camera lost (looked for again once a second).
 
 #include "capture/capture_component.h"
 
 #include <QImage>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace vornix::capture {
@@ -35,8 +33,10 @@ public:
   OpenCvCapture(const VideoSource& source, bool step);
   ~OpenCvCapture() override;
 
+  // Stops the capture thread. A thread stuck in a read of the video library is waited for at
+  // most kStopWait and then left behind: it ends, and frees the device, when the read returns.
   void release() override;
-  bool grabToSlot(FrameSlot& slot) override;
+  Grab grabToSlot(FrameSlot& slot) override;
   void requestFormat(int width, int height, int subtype) override;
   int videoWidth() const override;
   int videoHeight() const override;
@@ -45,37 +45,20 @@ public:
   QString description() const override;
 
   // Whether the source was opened (or reopened) and is delivering.
-  bool isOpen() const { return open_; }
+  bool isOpen() const;
   // Why the last open failed, empty when it did not.
   QString openError() const;
 
+  static constexpr std::chrono::seconds kStopWait{1};
+
 private:
-  struct Device;  // the cv::VideoCapture, kept out of this header
+  // The device and everything the capture thread shares with the component; the thread holds
+  // it too, so a thread left behind never reads freed memory.
+  struct Reader;
 
-  bool openSource();
-  QString describe() const;  // with mutex_ held
-  bool readFrame(QImage& out);
-  void run();
-  bool waitFor(std::chrono::steady_clock::time_point until);  // false when asked to stop
-
-  VideoSource source_;
+  std::shared_ptr<Reader> reader_;
   bool step_;
-  std::unique_ptr<Device> device_;
-  std::atomic<bool> open_{false};
-  double fps_ = 30;
-
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stop_ = false;
-  QImage latest_;
-  std::uint64_t latestSerial_ = 0;
-  std::uint64_t takenSerial_ = 0;
-  bool ended_ = false;
   bool released_ = false;
-  QString openError_;
-  int requestedWidth_ = 0;
-  int requestedHeight_ = 0;
-  bool formatPending_ = false;
 
   // Step mode reads one frame ahead, so that the grab that hands out the last frame already
   // knows it was the last.

@@ -32,13 +32,15 @@ std::optional<Touch> scanRow(const FrameView& current, const FrameView& referenc
 
 // The rows of the grid, top to bottom, and the touch in them. framesForRow(y) runs before each
 // sampled row, also rows outside the frames, and returns the current and the reference frame
-// that row is read from: whatever runs in between may have replaced them.
+// that row is read from (whatever runs in between may have replaced them), or nothing to end
+// the scan there.
 template <class FramesForRow>
 std::optional<Touch> findTouch(const ScanArea& area, int threshold, FramesForRow&& framesForRow) {
   if (area.stride < 1) return std::nullopt;
   for (long long y = area.y0; y <= area.y3; y += area.stride) {
-    const auto [current, reference] = framesForRow(static_cast<int>(y));
-    if (auto touch = scanRow(current, reference, static_cast<int>(y), area.x0, area.x3,
+    const std::optional<std::pair<FrameView, FrameView>> frames = framesForRow(static_cast<int>(y));
+    if (!frames) return std::nullopt;
+    if (auto touch = scanRow(frames->first, frames->second, static_cast<int>(y), area.x0, area.x3,
                              area.stride, threshold))
       return touch;
   }

@@ -35,19 +35,26 @@ void Processing::twoPointPassDone(bool rowFound) {
 
 void Processing::Command7_Click() { f_.Picture2.setImage(f_.Picture1.image()); }
 
-void Processing::acquireFrame() {
+bool Processing::yield() {
+  loop_.processEvents();
+  return !loop_.quitRequested();
+}
+
+bool Processing::acquireFrame() {
+  capture::Grab grab = capture::Grab::Nothing;
   step([&] {
     if (!document_) throw std::runtime_error("no capture window");
-    document_->sdk2000().grabToSlot(slot_);
+    grab = document_->sdk2000().grabToSlot(slot_);
   });
   step([&] {
     if (std::optional<QImage> picture = slot_.get()) f_.Picture1.setImage(*picture);
   });
   step([&] { slot_.clear(); });
+  return grab == capture::Grab::New;
 }
 
 void Processing::singleTouchPass() {
-  step([&] { loop_.processEvents(); });
+  if (!yield()) return;
 
   double s = 0;
   step([&] { s = f_.Text6.value(); });
@@ -73,7 +80,7 @@ void Processing::singleTouchPass() {
   step([&] { y3 = int16OfText(f_.Text2[3]); });
   step([&] { threshold = int16OfText(f_.Text4); });
 
-  acquireFrame();
+  if (!acquireFrame()) return;
 
   std::optional<Touch> touch;
   if (!f_.Picture2.hasImage()) {
@@ -83,12 +90,14 @@ void Processing::singleTouchPass() {
     step([&] {
       // The pass yields before every row, and what runs then may replace the pictures: each
       // row reads the pictures as they are at that moment.
-      touch = findTouch(ScanArea{x0, y0, x3, y3, stride}, threshold, [&](int) {
-        loop_.processEvents();
-        return std::pair(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()));
-      });
+      touch = findTouch(ScanArea{x0, y0, x3, y3, stride}, threshold,
+                        [&](int) -> std::optional<std::pair<FrameView, FrameView>> {
+                          if (!yield()) return std::nullopt;
+                          return std::pair(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()));
+                        });
     });
   }
+  if (loop_.quitRequested()) return;
 
   if (touch) {
     const int x = touch->x, y = touch->y;
@@ -98,7 +107,7 @@ void Processing::singleTouchPass() {
       f_.Text16.setText(positionMessage(x, y));
     });
     step([&] { f_.Label2.setCaption(decimalText(touch->difference)); });
-    step([&] { loop_.processEvents(); });
+    if (!yield()) return;
     step([&] { dispatch_.dragPress(); });
   } else {
     step([&] { dispatch_.dragRelease(); });

@@ -35,8 +35,10 @@ public:
 
   // The frame acquisition every pass starts with: the component puts its current frame into
   // the slot, the slot's picture becomes Picture1 (an empty slot leaves Picture1 as it was),
-  // the slot is cleared. Each of the three steps is guarded on its own.
-  void acquireFrame();
+  // the slot is cleared. Each of the three steps is guarded on its own. True when the frame
+  // is new; without a new frame since the last pass (a camera slower than the tick) the pass
+  // ends here: no detection, no drag release, no reference copy.
+  bool acquireFrame();
 
   // Runs at the end of every pass with whether it found point 1 and point 2 (mapped into
   // Text8), for the outputs that follow the passes rather than the hand-overs: a finger that
@@ -48,6 +50,9 @@ public:
   void twoPointPassDone(bool rowFound);
 
 private:
+  // Yields to the event loop; false once the program is ending, and the pass then stops at once.
+  bool yield();
+
   // The single-touch pass shared by processing functions 0 and 7.
   void singleTouchPass();
 

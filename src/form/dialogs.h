@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace vornix::form {
@@ -36,9 +37,14 @@ public:
   std::vector<QString> messages;
   std::vector<QString> questions;
   Answer nextAnswer = Answer::No;
+  // Runs while a message is shown, as events do while a message box waits for its OK.
+  std::function<void()> whileShown;
 
 protected:
-  void showMessage(const QString& text, const QString&) override { messages.push_back(text); }
+  void showMessage(const QString& text, const QString&) override {
+    messages.push_back(text);
+    if (whileShown) whileShown();
+  }
   Answer askYesNo(const QString& text, const QString&) override {
     questions.push_back(text);
     return nextAnswer;

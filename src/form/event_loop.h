@@ -22,6 +22,10 @@ public:
   virtual void post(std::function<void()> action) = 0;
   // Milliseconds on the loop's clock.
   virtual qint64 nowMs() const = 0;
+  // Ends the loop, and with it the program, with the status (the first request's status holds).
+  // From then on quitRequested() is true, so that an operation that yields here can stop.
+  virtual void requestQuit(int status) = 0;
+  virtual bool quitRequested() const = 0;
 };
 
 }  // namespace vornix::form

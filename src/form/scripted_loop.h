@@ -6,6 +6,7 @@
 #include "form/event_loop.h"
 
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace vornix::form {
@@ -16,6 +17,11 @@ public:
   void watch(Timer& timer) override;
   void post(std::function<void()> action) override { posted_.push_back(std::move(action)); }
   qint64 nowMs() const override { return now_; }
+  void requestQuit(int status) override {
+    if (!quitStatus_) quitStatus_ = status;
+  }
+  bool quitRequested() const override { return quitStatus_.has_value(); }
+  std::optional<int> quitStatus() const { return quitStatus_; }
 
   // Moves time forward by ms, firing every timer that falls due on the way.
   void advance(qint64 ms);
@@ -37,6 +43,7 @@ private:
   std::deque<std::function<void()>> posted_;
   qint64 now_ = 0;
   int yields_ = 0;
+  std::optional<int> quitStatus_;
 };
 
 }  // namespace vornix::form

@@ -30,12 +30,14 @@ PointerOutput::PointerOutput(std::unique_ptr<PointerBackend> backend,
 PointerOutput::~PointerOutput() { releaseHeldButton(); }
 
 void PointerOutput::SetCursorPos(int x, int y) {
+  if (stopped_) return;
   backend_->moveTo(x, y);
   lastSet_ = QPoint(x, y);
   trace("cursor", QString::number(x) + ' ' + QString::number(y));
 }
 
 void PointerOutput::mouse_event(int flags) {
+  if (stopped_) return;
   switch (flags) {
     case kLeftDown:
       press();
@@ -66,6 +68,11 @@ void PointerOutput::releaseHeldButton() {
   if (!held_) return;
   release();
   trace("mouse", QStringLiteral("up"));
+}
+
+void PointerOutput::stop() {
+  releaseHeldButton();
+  stopped_ = true;
 }
 
 void PointerOutput::press() {

@@ -98,6 +98,8 @@ public:
 
   // Lets go of the left button if this program pressed it and has not released it yet.
   void releaseHeldButton();
+  // The program is ending: a held button is let go, and nothing is injected from now on.
+  void stop();
   bool buttonHeld() const { return held_; }
 
   PointerBackend& backend() { return *backend_; }
@@ -113,6 +115,7 @@ private:
   CursorReader* cursor_;
   std::optional<QPoint> lastSet_;
   bool held_ = false;
+  bool stopped_ = false;
 };
 
 }  // namespace vornix::output

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QRegularExpression>
 
 namespace vornix::panel {
 
@@ -28,35 +29,18 @@ constexpr const char* kCornerY[4] = {"Y0", "Y1", "Y2", "Y3"};
 constexpr const char* kScreenAreaKeys[4] = {"左坐标", "顶坐标", "宽度", "高度"};
 constexpr const char* kPageFlipKeys[4] = {"左翻页X", "左翻页Y", "右翻页X", "右翻页Y"};
 
-// A stored text that holds no number where a number is needed ("", "abc").
+// A stored text that is no number where a number is needed ("", "abc", "1abc").
 class TypeMismatchError : public form::HandlerError {
 public:
   TypeMismatchError() : HandlerError("type mismatch") {}
 };
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-
-// Whether the text's leading characters form a number, read as numericValue reads it: blanks,
-// an optional sign, then digits and at most one point with at least one digit among them.
-bool startsWithNumber(QStringView text) {
-  qsizetype i = 0;
-  while (i < text.size() && isBlank(text[i])) ++i;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
-  bool seenPoint = false;
-  for (; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (isDigit(c)) return true;
-    if (c == u'.' && !seenPoint)
-      seenPoint = true;
-    else if (!isBlank(c))
-      return false;
-  }
-  return false;
-}
-
+// A stored text read as a number: after surrounding blanks the whole text must be one number
+// (sign, digits with at most one point, an exponent), so "2 ;地投" or "1abc" hold none.
 double numberOf(const QString& text) {
-  if (!startsWithNumber(text)) throw TypeMismatchError();
+  static const QRegularExpression number(
+      QStringLiteral("^[ \\t\\r\\n]*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eEdD][+-]?[0-9]+)?[ \\t\\r\\n]*$"));
+  if (!number.match(text).hasMatch()) throw TypeMismatchError();
   return numericValue(text);
 }
 

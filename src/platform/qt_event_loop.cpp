@@ -33,6 +33,11 @@ void QtEventLoop::watch(form::Timer& control) {
   timers_.push_back(timer);
 }
 
+void QtEventLoop::requestQuit(int status) {
+  if (!quitStatus_) quitStatus_ = status;
+  QCoreApplication::exit(*quitStatus_);
+}
+
 void QtEventLoop::post(std::function<void()> action) {
   QMetaObject::invokeMethod(
       &context_, [action = std::move(action)] { form::runEvent("posted action", action); },

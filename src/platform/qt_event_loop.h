@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -23,11 +24,15 @@ public:
   void watch(form::Timer& timer) override;
   void post(std::function<void()> action) override;
   qint64 nowMs() const override { return clock_.elapsed(); }
+  // Leaves every running loop, nested ones (a message box, a yield) included.
+  void requestQuit(int status) override;
+  bool quitRequested() const override { return quitStatus_.has_value(); }
 
 private:
   QObject context_;
   QElapsedTimer clock_;
   std::vector<QTimer*> timers_;
+  std::optional<int> quitStatus_;
 };
 
 }  // namespace vornix::platform

@@ -20,15 +20,19 @@ void Startup::Form_Load() {
     document->window.setLeft(f_.window.width() + 1000);
     document->window.hide();
   }
+  if (ports_.loop.quitRequested()) return;
   configuration_.Command5_Click();
+  if (ports_.loop.quitRequested()) return;
   if (f_.Check2.checked()) commands_.Command1_Click();
   ports_.loop.processEvents();
 }
 
-void Startup::Command3_Click() {
-  ports_.pointer.releaseHeldButton();
-  if (ports_.quit) ports_.quit();
+void Startup::end(int status) {
+  ports_.pointer.stop();
+  ports_.loop.requestQuit(status);
 }
+
+void Startup::Command3_Click() { end(0); }
 
 void Startup::Command6_Click() {
   if (ports_.dialogs.question(QStringLiteral("真的要关机吗？"), QStringLiteral("关闭电源")) != form::Answer::Yes)

@@ -19,10 +19,16 @@ public:
       : f_(f), ports_(ports), configuration_(configuration), commands_(commands) {}
 
   // Places the panel and the default capture window, loads the configuration, hides the panel
-  // when "程序运行直接隐藏" is checked, and lets pending events run once.
+  // when "程序运行直接隐藏" is checked, and lets pending events run once. A request to end the
+  // program while a message box of the start-up is up ends the start-up there.
   void Form_Load();
 
-  void Command3_Click();   // "结束": ends the program at once, saving nothing
+  // Ends the program with the status, at once: a held button is let go and nothing is injected
+  // after; every running loop is left, a pass's yield or a message box included, and a pass
+  // stops at its next yield. 结束, the close box, the quit signals and --exit-at-end end here.
+  void end(int status);
+
+  void Command3_Click();   // "结束": end(0), saving nothing
   void Command6_Click();   // "关机", after the operator's confirmation
 
   void Timer2_Timer();  // restore watcher

@@ -47,8 +47,6 @@ struct Ports {
   QString configFile{};
   // Started detached when the operator confirms "关机".
   QStringList powerOffCommand{QStringLiteral("systemctl"), QStringLiteral("poweroff")};
-  // Ends the program at once ("结束").
-  std::function<void()> quit{};
   // Socket elements of the multi-touch server (none: elements that no client can reach).
   server::TcpElementFactory* sockets = nullptr;
   // The port the multi-touch server listens on (0: one the system picks).

@@ -10,18 +10,18 @@ struct Place {
   int x, y, width, height;
 };
 
-// Left: the four picture panes (current, reference, mapping preview, drawing) with the
-// projection mode, the multi-touch frame and the switches and read-outs beneath them.
-// Right: the mapping frame, the source / recognition / mapping-algorithm row, the serial relay,
-// the mode-7 monitor and the commands.
+// Left: the four picture panes (current, reference, mapping preview, drawing), each under its
+// title, with the projection mode, the multi-touch frame and the switches and read-outs
+// beneath them. Right: the mapping frame, the source / recognition / mapping-algorithm row,
+// the serial relay, the mode-7 monitor and the commands.
 constexpr Place kPlaces[] = {
     // Window.
-    {"Picture1", 6, 6, 320, 240},
-    {"Picture2", 330, 6, 320, 240},
-    {"Picture3", 6, 250, 320, 240},
-    {"Picture4", 330, 250, 320, 240},
-    {"Frame5", 6, 496, 300, 146},
-    {"Frame8", 310, 496, 340, 146},
+    {"Picture1", 6, 19, 320, 240},
+    {"Picture2", 330, 19, 320, 240},
+    {"Picture3", 6, 278, 320, 240},
+    {"Picture4", 330, 278, 320, 240},
+    {"Frame5", 6, 522, 300, 140},
+    {"Frame8", 310, 522, 340, 140},
     {"Frame2", 656, 2, 354, 258},
     {"Frame1", 656, 262, 96, 96},
     {"Frame4", 756, 262, 120, 96},
@@ -29,21 +29,21 @@ constexpr Place kPlaces[] = {
     {"Frame6", 656, 360, 354, 110},
     {"Frame9", 656, 472, 354, 146},
 
-    {"Check1", 8, 656, 112, 20},
-    {"Check4", 128, 656, 136, 20},
-    {"Check7", 272, 656, 136, 20},
-    {"Check2", 416, 656, 136, 20},
-    {"Label4(0)", 8, 688, 40, 20},
-    {"Text4", 48, 688, 44, 20},
-    {"Label12", 104, 688, 92, 20},
-    {"Text6", 196, 688, 36, 20},
-    {"Check3", 248, 688, 110, 20},
+    {"Check1", 8, 666, 112, 20},
+    {"Check4", 128, 666, 136, 20},
+    {"Check7", 272, 666, 136, 20},
+    {"Check2", 416, 666, 136, 20},
+    {"Label4(0)", 8, 692, 40, 20},
+    {"Text4", 48, 692, 44, 20},
+    {"Label12", 104, 692, 92, 20},
+    {"Text6", 196, 692, 36, 20},
+    {"Check3", 248, 692, 110, 20},
     {"Label5", 656, 666, 64, 20},
     {"Label2", 720, 666, 44, 20},
     {"Label14", 770, 666, 40, 20},
     {"Label11", 820, 666, 190, 20},
     {"Label3", 656, 694, 354, 20},
-    {"Text21", 560, 688, 80, 20},
+    {"Text21", 560, 692, 80, 20},
 
     {"Command4", 656, 626, 66, 30},
     {"Command5", 728, 626, 66, 30},
@@ -156,7 +156,7 @@ constexpr Place kPlaces[] = {
     {"Text9", 72, 46, 156, 20},
     {"Label4(2)", 8, 74, 64, 20},
     {"Text10", 72, 74, 156, 20},
-    {"Frame7", 234, 14, 112, 88},
+    {"Frame7", 234, 20, 112, 86},
     {"Label13", 8, 20, 50, 20},
     {"Text7", 58, 20, 44, 20},
     {"Option5(0)", 8, 42, 96, 20},

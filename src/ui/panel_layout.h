@@ -17,5 +17,9 @@ std::optional<QRect> panelGeometry(const QString& fullName);
 // Client size of the panel window.
 inline constexpr int kPanelWidth = 1016;
 inline constexpr int kPanelHeight = 734;
+// Where the right-hand column of frames begins; the picture panes and the switches lie left of it.
+inline constexpr int kRightColumnLeft = 656;
+// Height of the title line above each picture pane, clear of the markers on the pane.
+inline constexpr int kPaneTitleHeight = 15;
 
 }  // namespace vornix::ui

@@ -14,7 +14,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <tuple>
 
 namespace vornix::ui {
 namespace {
@@ -52,6 +55,10 @@ PanelWindow::PanelWindow(panel::MAINFRM& f, QWidget* parent) : QWidget(parent), 
   buildFrames();
   buildPictures();
   buildControls();
+  orderTabChain();
+  // The keyboard starts on the panel itself, on no control, so that a key (a presenter
+  // remote's Space or Enter) presses nothing; Tab reaches the controls.
+  setFocus();
 
   QPointer<PanelWindow> self(this);
   f.window.subscribe([self] {
@@ -67,6 +74,8 @@ QWidget* PanelWindow::widgetFor(const form::Control& control) const {
 PictureView* PanelWindow::pictureView(const form::Picture& picture) const {
   return static_cast<PictureView*>(widgetFor(picture));
 }
+
+QLabel* PanelWindow::paneTitle(const form::Picture& picture) const { return titles_.value(&picture, nullptr); }
 
 QWidget* PanelWindow::parentFor(form::Control& control) {
   if (&control == &f_.Command11) return widgetFor(f_.Picture4);
@@ -101,8 +110,16 @@ void PanelWindow::buildPictures() {
                         {f_.Picture3, "映射预览", 3}, {f_.Picture4, "绘图", 4},
                         {f_.Picture5, "", 5}};
   for (const Pane& pane : panes) {
-    auto* view = new PictureView(pane.picture, QString::fromUtf8(pane.title), parentFor(pane.picture));
+    auto* view = new PictureView(pane.picture, parentFor(pane.picture));
     place(pane.picture, view);
+    if (*pane.title) {
+      // Above the pane, where no marker placed on the picture can cover it.
+      auto* title = new QLabel(QString::fromUtf8(pane.title), parentFor(pane.picture));
+      title->setObjectName(pane.picture.fullName() + QStringLiteral("Title"));
+      title->setGeometry(view->x(), view->y() - kPaneTitleHeight, view->width(), kPaneTitleHeight);
+      title->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+      titles_.insert(&pane.picture, title);
+    }
     if (pane.number == 3 || pane.number == 5) continue;
     view->setMouseTracking(true);
     QPointer<PanelWindow> self(this);
@@ -153,6 +170,36 @@ void PanelWindow::buildControls() {
     }
     // Timers have no widget.
   }
+}
+
+// The tab chain goes down the left column (the drawing pane's button, the projection mode, the
+// multi-touch frame, the switches), then down the right one (the mapping frame, the algorithm
+// row, the serial relay, the page-flip monitor, the commands); inside each frame it reads row
+// by row, left to right, and a frame inside a frame comes where it stands.
+void PanelWindow::orderTabChain() {
+  // The chain starts at the panel itself, so Tab from it reaches the first control.
+  setFocusPolicy(Qt::ClickFocus);
+  QWidget* previous = this;
+  std::function<void(QWidget*)> visit = [&](QWidget* container) {
+    QList<QWidget*> children;
+    for (QObject* child : container->children())
+      if (auto* widget = qobject_cast<QWidget*>(child); widget && !widget->isWindow()) children.append(widget);
+    const bool columns = container == this;
+    std::stable_sort(children.begin(), children.end(), [columns](const QWidget* a, const QWidget* b) {
+      const auto key = [columns](const QWidget* w) {
+        return std::tuple(columns && w->x() >= kRightColumnLeft, w->y(), w->x());
+      };
+      return key(a) < key(b);
+    });
+    for (QWidget* child : children) {
+      if (child->focusPolicy() & Qt::TabFocus) {
+        setTabOrder(previous, child);
+        previous = child;
+      }
+      visit(child);
+    }
+  };
+  visit(this);
 }
 
 void PanelWindow::applyWindowModel() {

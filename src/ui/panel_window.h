@@ -12,6 +12,7 @@
 #include "ui/picture_view.h"
 
 #include <QHash>
+#include <QLabel>
 #include <QWidget>
 
 #include <functional>
@@ -33,6 +34,8 @@ public:
   // The widget showing a control (nullptr for the timers).
   QWidget* widgetFor(const form::Control& control) const;
   PictureView* pictureView(const form::Picture& picture) const;
+  // The title line above a picture pane (nullptr for the panes without one).
+  QLabel* paneTitle(const form::Picture& picture) const;
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -44,10 +47,12 @@ private:
   void buildPictures();
   void buildControls();
   void place(form::Control& control, QWidget* widget);
+  void orderTabChain();
   void applyWindowModel();
 
   panel::MAINFRM& f_;
   QHash<const form::Control*, QWidget*> widgets_;
+  QHash<const form::Control*, QLabel*> titles_;
   bool applyingModel_ = false;
   QPoint appliedPosition_{-1, -1};
 };

@@ -18,8 +18,7 @@ const QColor kShapeColour(0xff, 0x40, 0x40);
 
 }  // namespace
 
-PictureView::PictureView(form::Picture& picture, QString title, QWidget* parent)
-    : QWidget(parent), picture_(picture), title_(std::move(title)) {
+PictureView::PictureView(form::Picture& picture, QWidget* parent) : QWidget(parent), picture_(picture) {
   setObjectName(picture.fullName());
   setAttribute(Qt::WA_OpaquePaintEvent);
   QPointer<PictureView> self(this);
@@ -133,16 +132,6 @@ void PictureView::paintEvent(QPaintEvent*) {
     for (const QPointF& point : picture_.points()) painter.drawPoint(mapFromScale(point, scale));
   }
 
-  if (!title_.isEmpty()) {
-    QFont titleFont = font();
-    titleFont.setPixelSize(11);
-    painter.setFont(titleFont);
-    const QRect box = painter.fontMetrics().boundingRect(title_).adjusted(-3, -1, 3, 1);
-    const QRect at(QPoint(0, 0), box.size());
-    painter.fillRect(at, QColor(0, 0, 0, 150));
-    painter.setPen(Qt::white);
-    painter.drawText(at, Qt::AlignCenter, title_);
-  }
   if (!isEnabled()) painter.fillRect(rect(), QColor(128, 128, 128, 80));
 }
 

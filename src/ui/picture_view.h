@@ -14,8 +14,7 @@ namespace vornix::ui {
 
 class PictureView : public QWidget {
 public:
-  // title is painted in the pane's top-left corner (empty: none).
-  PictureView(form::Picture& picture, QString title, QWidget* parent = nullptr);
+  explicit PictureView(form::Picture& picture, QWidget* parent = nullptr);
 
   form::Picture& picture() const { return picture_; }
 
@@ -54,7 +53,6 @@ private:
   void placeShape(ShapeMarker& marker);
 
   form::Picture& picture_;
-  QString title_;
   std::vector<LabelMarker> labels_;
   std::vector<ShapeMarker> shapes_;
 };

@@ -12,6 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+#include <functional>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -224,39 +229,92 @@ TEST_F(IniFile, WriteIntoAMissingFolderFailsAndIsTraced) {
   EXPECT_TRUE(lines[0].section(' ', 1).startsWith("error config write " + file + ": ")) << lines[0].toStdString();
 }
 
-TEST_F(IniFile, WriteIntoAReadOnlyFolderFailsAndLeavesNoTemporaryFile) {
+// Runs body in a forked child and returns its exit status (-1 when it did not exit). As root
+// the child first becomes an ordinary user, whom a folder's permissions bind. With a size
+// limit the child's writes stop at that many bytes, and fail rather than kill it.
+int inChild(const std::function<int()>& body, rlim_t sizeLimit = RLIM_INFINITY) {
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+    const rlimit limit{sizeLimit, sizeLimit};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(101);
+    signal(SIGXFSZ, SIG_IGN);
+    _exit(body());
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// 0 when the write failed and said so in the trace, 1 when it succeeded, 2 when it failed quietly.
+int writeInChild(const QString& file, const QString& value) {
+  bool traced = false;
+  Trace::instance().setSink([&](const QString& line) { traced |= line.contains(" error config write "); });
+  const bool written = WriteIniValue(file, "s", "k", value);
+  return written ? 1 : traced ? 0 : 2;
+}
+
+TEST_F(IniFile, AWriteThatDoesNotFitLeavesTheFileAsItWas) {
+  const QByteArray original = "[s]\r\nk=1\r\n; " + QByteArray(40, '#') + "\r\n";
+  put(original);
+  ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadOther | QFileDevice::WriteOther));
+  ASSERT_EQ(chmod(QFile::encodeName(dir_.path()).constData(), 0777), 0);
+  // The file may not grow: the new value is longer than the old.
+  EXPECT_EQ(inChild([&] { return writeInChild(path(), QString(30, u'2')); }, original.size()), 0);
+  EXPECT_EQ(bytes(), original);
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"Vornix配置文件.ini"});
+}
+
+TEST_F(IniFile, AWritableFileInAFolderTheUserCannotWriteIsWrittenInPlace) {
   const QString folder = dir_.filePath("readonly");
   ASSERT_TRUE(QDir().mkdir(folder));
   const QString file = folder + "/config.ini";
+  const QByteArray original = "[s]\r\nk=1\r\nother=" + QByteArray(40, 'x') + "\r\n";
   {
     QFile existing(file);
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("[s]\r\nk=1\r\n");
+    existing.write(original);
   }
   ASSERT_EQ(chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
+  ASSERT_EQ(chmod(QFile::encodeName(file).constData(), 0666), 0);
   ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), 0555), 0);
 
-  bool written = true;
-  if (geteuid() == 0) {
-    // root writes anywhere: try as an ordinary user in a child process
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-      _exit(WriteIniValue(file, "s", "k", "2") ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_NE(WEXITSTATUS(status), 2) << "cannot drop privileges";
-    written = WEXITSTATUS(status) == 1;
-  } else {
-    written = WriteIniValue(file, "s", "k", "2");
-  }
+  const auto contents = [&] {
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<unreadable>");
+  };
+  // A longer value that does not fit: the old bytes are put back.
+  EXPECT_EQ(inChild([&] { return writeInChild(file, QString(30, u'2')); }, original.size()), 0);
+  EXPECT_EQ(contents(), original);
+
+  const int written = inChild([&] { return writeInChild(file, "2"); });
   chmod(QFile::encodeName(folder).constData(), 0755);
-  EXPECT_FALSE(written);
+  EXPECT_EQ(written, 1);
+  EXPECT_EQ(ReadIniValue(file, "s", "k"), "2");
+  EXPECT_EQ(ReadIniValue(file, "s", "other"), QString(40, u'x'));
   EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"config.ini"});
-  EXPECT_EQ(ReadIniValue(file, "s", "k"), "1");
+}
+
+TEST_F(IniFile, AFileThatCannotBeWrittenIsLeftAloneAndTheFailureTraced) {
+  put("[s]\r\nk=1\r\n");
+  ASSERT_EQ(chmod(QFile::encodeName(dir_.path()).constData(), 0777), 0);
+  ASSERT_EQ(chmod(QFile::encodeName(path()).constData(), 0444), 0);
+  EXPECT_EQ(inChild([&] { return writeInChild(path(), "2"); }), 0);
+  EXPECT_EQ(bytes(), "[s]\r\nk=1\r\n");
+}
+
+TEST_F(IniFile, AUtf8FileWithAByteOrderMarkIsReadAndWrittenAsUtf8) {
+  const QByteArray bom = "\xEF\xBB\xBF";
+  put(bom + u"[射像机]\r\nx0=12\r\n[阀值]\r\n阀值=60\r\n"_qs.toUtf8());
+  EXPECT_EQ(read(u"射像机"_qs, "x0"), "12");
+  EXPECT_EQ(read(u"阀值"_qs, u"阀值"_qs), "60");
+  ASSERT_TRUE(write(u"射像机"_qs, "x0", u"左"_qs));
+  ASSERT_TRUE(write(u"射像机"_qs, "Y0", "7"));
+  EXPECT_EQ(bytes(), bom + u"[射像机]\r\nx0=左\r\nY0=7\r\n[阀值]\r\n阀值=60\r\n"_qs.toUtf8());
+  EXPECT_EQ(read(u"射像机"_qs, "x0"), u"左"_qs);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ public:
     CaptureComponent::setVideoInput(value);
   }
   void release() override { calls_.push_back("release"); }
-  bool grabToSlot(FrameSlot&) override { return false; }
+  Grab grabToSlot(FrameSlot&) override { return Grab::Nothing; }
   void requestFormat(int width, int height, int subtype) override {
     calls_.push_back("format " + std::to_string(width) + "x" + std::to_string(height) + "/" + std::to_string(subtype));
   }

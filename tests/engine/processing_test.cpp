@@ -207,12 +207,61 @@ TEST_F(SingleTouchPass, AStaticReferenceKeepsReportingAFingerHeldStill) {
   EXPECT_TRUE(reportsTouch(finger));
 }
 
-TEST_F(SingleTouchPass, AnEmptySlotKeepsThePreviousFrame) {
-  passOver(withDots(plainFrame(50), {{60, 70, 255}}));
+// A camera slower than the tick: a tick that finds no new frame runs no pass, so a drag is not
+// released, nothing is detected and the reference stays.
+TEST_F(SingleTouchPass, WithoutANewFrameThereIsNoPass) {
+  f.Option3[2].setSelected(true);
+  f.Check7.setValue(1);
+  const QImage finger = withDots(plainFrame(50), {{60, 70, 255}});
+  passOver(finger);
+  ASSERT_EQ(f.Label14.caption(), "1");
   f.Text5[0].setText("none");
-  f.Command2.click();  // no frame queued: Picture1 still shows the finger
-  EXPECT_EQ(f.Text5[0].text(), "60");
-  EXPECT_TRUE(t.system.frameSlot.empty());
+  f.Command2.click();  // no frame queued
+  EXPECT_EQ(f.Text5[0].text(), "none");
+  EXPECT_EQ(f.Label14.caption(), "1");
+  EXPECT_EQ(buttonEvents(), std::vector<Event>{Event::press()});
+  EXPECT_EQ(f.Picture2.image(), finger);
+}
+
+// A frame of another size is scaled to the capture size: the picture ends at column 319.
+TEST_F(SingleTouchPass, AFrameOfAnotherSizeIsScaledToTheCaptureSize) {
+  QImage wide(640, 480, QImage::Format_RGB32);
+  wide.fill(qRgb(50, 50, 50));
+  for (int y = 0; y < 480; ++y) wide.setPixel(500, y, qRgb(255, 255, 255));  // column 250 once scaled
+  f.Text1[3].setText("639");
+  passOver(wide);
+  EXPECT_EQ(f.Picture1.image().size(), QSize(320, 240));
+  EXPECT_EQ(f.Text5[0].text(), "250");
+}
+
+// Ending the program while a pass yields ends the pass there: the rest of it runs no more,
+// nothing is injected, and the held button is let go exactly once.
+TEST_F(SingleTouchPass, EndingTheProgramDuringAYieldEndsThePass) {
+  f.Check7.setValue(1);
+  f.Check1.setValue(1);
+  passOver(withDots(plainFrame(50), {{10, 10, 255}}));
+  ASSERT_EQ(f.Label14.caption(), "1");
+  t.pointerEvents.clear();
+
+  f.Text5[0].setText("before");
+  t.loop.post([this] { f.Command3.click(); });  // runs at the pass's first yield
+  passOver(withDots(plainFrame(50), {{20, 12, 255}}));
+  EXPECT_EQ(t.loop.quitStatus(), 0);
+  EXPECT_EQ(f.Text5[0].text(), "before");
+  EXPECT_EQ(t.pointerEvents.events(), std::vector<Event>{Event::release()});
+  EXPECT_EQ(t.camera.frames.size(), 1u) << "the pass took no frame";
+}
+
+TEST_F(SingleTouchPass, EndingTheProgramDuringTheHandOverInjectsNothing) {
+  f.Check7.setValue(1);
+  f.Check1.setValue(1);
+  f.Check4.setValue(1);
+  f.Text5[1].onChange = [this] { t.loop.post([this] { f.Command3.click(); }); };  // runs in the hand-over's yield
+  passOver(withDots(plainFrame(50), {{20, 12, 255}}));
+  EXPECT_EQ(t.loop.quitStatus(), 0);
+  EXPECT_EQ(f.Text5[0].text(), "20") << "the touch was found before the request";
+  EXPECT_TRUE(t.pointerEvents.events().empty()) << "no move, click or press after the request";
+  EXPECT_EQ(f.Label14.caption(), "0");
 }
 
 TEST_F(SingleTouchPass, TheSlotIsClearedAfterEveryGrab) {

@@ -104,7 +104,8 @@ TEST(ConfigurationLoad, SenderOrReceiverFollowsTheStoredNumber) {
     bool receiver;
   };
   for (const Case& k : {Case{"0.0", false}, Case{"2", true}, Case{"word", false}, Case{"-0", false},
-                        Case{" 1 ", true}, Case{"0.4", true}, Case{"", false}}) {
+                        Case{" 1 ", true}, Case{"0.4", true}, Case{"", false}, Case{"1x", false},
+                        Case{"1 2", false}}) {
     ConfiguredSystem c;
     c.f.Option5[k.receiver ? 0 : 1].setSelected(true);
     c.store(std::string("[多图合成]\n本机状态=") + k.stored + "\n");
@@ -143,7 +144,8 @@ TEST(ConfigurationLoad, ModeSevenIsSelectedThoughItsButtonIsDisabled) {
 
 TEST(ConfigurationLoad, ModeRoundsHalfToEvenAndFallsBackToZeroWithoutAWholeNumber) {
   const std::pair<const char*, const char*> cases[] = {
-      {"2.5", "2"}, {"3.5", "4"}, {"abc", "0"}, {"", "0"}, {"99999", "0"}, {"1e999", "0"}};
+      {"2.5", "2"}, {"3.5", "4"}, {"abc", "0"}, {"", "0"}, {"99999", "0"}, {"1e999", "0"},
+      {"2 ;地投", "0"}, {"６", "0"}, {"+3", "3"}, {"6e0", "6"}};
   for (auto [stored, mode] : cases) {
     ConfiguredSystem c;
     c.f.Option4[5].setSelected(true);
@@ -155,7 +157,8 @@ TEST(ConfigurationLoad, ModeRoundsHalfToEvenAndFallsBackToZeroWithoutAWholeNumbe
 
 TEST(ConfigurationLoad, CheckBoxTakesTheRoundedNumberAndKeepsItsStateOtherwise) {
   const std::pair<const char*, int> cases[] = {
-      {"1.5", 2}, {"0.5", 0}, {"2.5", 2}, {" 1 ", 1}, {"5", 1}, {"-1", 1}, {"abc", 1}, {"", 1}, {"1e9", 1}};
+      {"1.5", 2}, {"0.5", 0}, {"2.5", 2}, {" 1 ", 1}, {"5", 1}, {"-1", 1}, {"abc", 1}, {"", 1}, {"1e9", 1},
+      {"0abc", 1}, {".2", 0}, {"2.", 2}};
   for (auto [stored, expected] : cases) {
     ConfiguredSystem c;
     c.f.Check1.setValue(1);

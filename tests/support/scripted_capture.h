@@ -1,6 +1,7 @@
 #pragma once
-// A capture component that hands out the frames a test queued, one per grab, and nothing once
-// the queue is empty; with repeat set, each frame handed out goes to the back of the queue.
+// A capture component that hands out the frames a test queued, one new frame per grab, and
+// nothing once the queue is empty; with repeat set, each frame handed out goes to the back of
+// the queue.
 
 #include "base/frame.h"
 #include "capture/capture_component.h"
@@ -16,13 +17,13 @@ public:
   bool repeat = false;
 
   void release() override { frames.clear(); }
-  bool grabToSlot(capture::FrameSlot& slot) override {
+  capture::Grab grabToSlot(capture::FrameSlot& slot) override {
     ++grabs;
-    if (frames.empty()) return false;
+    if (frames.empty()) return capture::Grab::Nothing;
     slot.put(frames.front());
     if (repeat) frames.push_back(frames.front());
     frames.pop_front();
-    return true;
+    return capture::Grab::New;
   }
   int videoWidth() const override { return kFrameWidth; }
   int videoHeight() const override { return kFrameHeight; }

@@ -131,19 +131,30 @@ TEST(PanelCommands, HideAndClear) {
   EXPECT_FALSE(s.f.window.visible());
 }
 
-TEST(PanelCommands, EndReleasesAHeldButtonBeforeQuitting) {
+TEST(PanelCommands, EndReleasesAHeldButtonOnceAndInjectsNothingAfter) {
+  using Event = vornix::output::RecordingPointer::Event;
   StartingSystem s;
-  int quits = 0;
-  bool heldAtQuit = true;
-  s.t->system.ports.quit = [&] {
-    ++quits;
-    heldAtQuit = s.t->pointer.buttonHeld();
-  };
   s.t->pointer.mouse_event(vornix::output::kLeftDown);
   s.f.Command3.click();
-  EXPECT_EQ(quits, 1);
-  EXPECT_FALSE(heldAtQuit);
+  EXPECT_EQ(s.t->loop.quitStatus(), 0);
+  s.t->pointer.SetCursorPos(5, 6);
+  s.t->pointer.mouse_event(vornix::output::kLeftClick);
+  s.t->pointer.releaseHeldButton();
+  EXPECT_EQ(s.t->pointerEvents.events(), (std::vector<Event>{Event::press(), Event::release()}));
   EXPECT_FALSE(QFile::exists(s.path())) << "ending saves nothing";
+}
+
+// A quit signal while the start-up's "无设备可连接!" box is up leaves the box (the loop ends
+// every nested loop) and ends the start-up there.
+TEST(StartUp, AQuitRequestWhileTheNoDeviceBoxIsUpEndsTheStartUp) {
+  StartingSystem s;
+  s.store("[系统]\n程序运行直接隐藏=1\n[阀值]\n阀值=33\n");
+  s.t->dialogs.whileShown = [&] { s.t->system.startup.end(0); };
+  s.start();
+  EXPECT_EQ(s.t->loop.quitStatus(), 0);
+  EXPECT_NE(s.f.Text4.text(), "33") << "the configuration was loaded after the request";
+  EXPECT_TRUE(s.f.window.visible());
+  EXPECT_EQ(s.t->loop.yields(), 0);
 }
 
 TEST(Shutdown, AnsweredNoRunsNothing) {

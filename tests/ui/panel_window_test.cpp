@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 namespace vornix::ui {
 namespace {
@@ -151,6 +153,83 @@ TEST_F(PanelWindowTest, EveryCaptionFitsItsPlace) {
           << control->fullName().toStdString();
     }
   }
+}
+
+// The titles of the panes lie outside the panes, so no marker the model places, in any corner,
+// covers them.
+TEST_F(PanelWindowTest, PaneTitlesAreNeverCoveredByMarkers) {
+  for (form::Label* marker : {&f.Label1, &f.Label7, &f.Label18, &f.Label19}) {
+    for (const QPointF corner : {QPointF(0, 0), QPointF(320, 0), QPointF(0, 240), QPointF(320, 240)}) {
+      marker->move(corner.x(), corner.y(), QRectF(0, 0, 320, 240));
+      QWidget* shown = widget(*marker);
+      const QRect markerRect(shown->mapTo(window.get(), QPoint(0, 0)), shown->size());
+      for (form::Picture* picture : {&f.Picture1, &f.Picture2, &f.Picture3, &f.Picture4}) {
+        QLabel* title = window->paneTitle(*picture);
+        ASSERT_NE(title, nullptr);
+        const QRect titleRect(title->mapTo(window.get(), QPoint(0, 0)), title->size());
+        EXPECT_FALSE(titleRect.intersects(markerRect))
+            << marker->fullName().toStdString() << " at " << corner.x() << "," << corner.y() << " covers the title of "
+            << picture->fullName().toStdString();
+      }
+    }
+  }
+  EXPECT_EQ(window->paneTitle(f.Picture3)->text(), QStringLiteral("映射预览"));
+}
+
+// The widgets Tab reaches, in the order it reaches them from the panel itself.
+QList<QWidget*> tabChain(QWidget* window) {
+  QList<QWidget*> chain;
+  for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+    if ((w->focusPolicy() & Qt::TabFocus) && window->isAncestorOf(w)) chain.append(w);
+  return chain;
+}
+
+// Down the left column, then the right; inside a frame, row by row and left to right, each
+// frame's controls together.
+TEST_F(PanelWindowTest, TabFollowsTheLayout) {
+  const QList<QWidget*> chain = tabChain(window.get());
+  ASSERT_GT(chain.size(), 50);
+  QHash<QWidget*, QWidget*> lastOf;  // the last widget reached in each parent
+  QList<QWidget*> finishedParents;
+  bool inRightColumn = false;
+  QWidget* previousParent = nullptr;
+  for (QWidget* w : chain) {
+    QWidget* parent = w->parentWidget();
+    const bool right = w->mapTo(window.get(), QPoint(0, 0)).x() >= kRightColumnLeft;
+    EXPECT_TRUE(right || !inRightColumn) << w->objectName().toStdString() << " after the right column";
+    inRightColumn |= right;
+    if (QWidget* before = lastOf.value(parent)) {
+      const auto place = [&](const QWidget* v) {
+        return std::tuple(parent == window.get() && v->x() >= kRightColumnLeft, v->y(), v->x());
+      };
+      EXPECT_LT(place(before), place(w)) << before->objectName().toStdString() << " then " << w->objectName().toStdString();
+    }
+    // A parent left for another that is not inside it is never come back to.
+    if (previousParent && previousParent != parent && !previousParent->isAncestorOf(parent))
+      finishedParents.append(previousParent);
+    EXPECT_FALSE(finishedParents.contains(parent)) << w->objectName().toStdString() << " out of its frame";
+    lastOf.insert(parent, w);
+    previousParent = parent;
+  }
+  EXPECT_EQ(chain.indexOf(widget(f.Text2[0])), chain.indexOf(widget(f.Text1[0])) + 1);
+  EXPECT_EQ(chain.last(), widget(f.Command3)) << "结束 comes last";
+}
+
+// A presenter remote's Space on the freshly shown panel presses nothing.
+TEST_F(PanelWindowTest, TheKeyboardStartsOnNoControl) {
+  int ended = 0;
+  f.Command3.onClick = [&] { ++ended; };
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  QApplication::processEvents();
+  QWidget* focused = QApplication::focusWidget();
+  ASSERT_NE(focused, nullptr) << "the panel is not active";
+  EXPECT_EQ(focused, window.get()) << focused->objectName().toStdString() << " has the keyboard";
+  for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+    QKeyEvent space(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(focused, &space);
+  }
+  EXPECT_EQ(ended, 0);
 }
 
 // ---- From the model to the widgets ----

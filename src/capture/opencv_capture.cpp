@@ -349,6 +349,9 @@ void OpenCvCapture::release() {
   Reader& reader = *reader_;
   {
     std::lock_guard lock(reader.mutex);
+    // Released once: a second call (the destructor's) must not touch a device that a thread
+    // left behind may still be reading.
+    if (released_) return;
     reader.stop = true;
     released_ = true;
   }

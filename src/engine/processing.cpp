@@ -50,7 +50,13 @@ bool Processing::acquireFrame() {
     if (std::optional<QImage> picture = slot_.get()) f_.Picture1.setImage(*picture);
   });
   step([&] { slot_.clear(); });
-  return grab == capture::Grab::New;
+  if (grab != capture::Grab::New) return false;
+  lastNewFrameMs_ = loop_.nowMs();
+  return true;
+}
+
+void Processing::passWithoutNewFrame() {
+  if (lastNewFrameMs_ && loop_.nowMs() - *lastNewFrameMs_ >= kSourceGoneMs) step([&] { dispatch_.dragRelease(); });
 }
 
 void Processing::singleTouchPass() {
@@ -80,7 +86,10 @@ void Processing::singleTouchPass() {
   step([&] { y3 = int16OfText(f_.Text2[3]); });
   step([&] { threshold = int16OfText(f_.Text4); });
 
-  if (!acquireFrame()) return;
+  if (!acquireFrame()) {
+    passWithoutNewFrame();
+    return;
+  }
 
   std::optional<Touch> touch;
   if (!f_.Picture2.hasImage()) {

@@ -7,6 +7,7 @@
 #include "panel/mainfrm.h"
 
 #include <functional>
+#include <optional>
 
 namespace vornix::capture {
 class frmDocument;
@@ -37,8 +38,11 @@ public:
   // the slot, the slot's picture becomes Picture1 (an empty slot leaves Picture1 as it was),
   // the slot is cleared. Each of the three steps is guarded on its own. True when the frame
   // is new; without a new frame since the last pass (a camera slower than the tick) the pass
-  // ends here: no detection, no drag release, no reference copy.
+  // ends here: no detection, no drag release, no reference copy. Only once no new frame has
+  // come for kSourceGoneMs (a camera pulled out, a stalled pipeline) does such a pass let go
+  // of a held drag button, so the desktop is not left in a drag while the camera is away.
   bool acquireFrame();
+  static constexpr qint64 kSourceGoneMs = 1000;
 
   // Runs at the end of every pass with whether it found point 1 and point 2 (mapped into
   // Text8), for the outputs that follow the passes rather than the hand-overs: a finger that
@@ -55,12 +59,15 @@ private:
 
   // The single-touch pass shared by processing functions 0 and 7.
   void singleTouchPass();
+  // A pass without a new frame: the drag ends once the source has been silent too long.
+  void passWithoutNewFrame();
 
   panel::MAINFRM& f_;
   form::EventLoop& loop_;
   capture::frmDocument* document_;
   capture::FrameSlot& slot_;
   output::PointerDispatch& dispatch_;
+  std::optional<qint64> lastNewFrameMs_;  // loop time of the last new frame
 };
 
 }  // namespace vornix::engine

@@ -208,7 +208,8 @@ TEST_F(SingleTouchPass, AStaticReferenceKeepsReportingAFingerHeldStill) {
 }
 
 // A camera slower than the tick: a tick that finds no new frame runs no pass, so a drag is not
-// released, nothing is detected and the reference stays.
+// released, nothing is detected and the reference stays; but a source silent for a second is
+// gone, and the drag lets go.
 TEST_F(SingleTouchPass, WithoutANewFrameThereIsNoPass) {
   f.Option3[2].setSelected(true);
   f.Check7.setValue(1);
@@ -221,6 +222,14 @@ TEST_F(SingleTouchPass, WithoutANewFrameThereIsNoPass) {
   EXPECT_EQ(f.Label14.caption(), "1");
   EXPECT_EQ(buttonEvents(), std::vector<Event>{Event::press()});
   EXPECT_EQ(f.Picture2.image(), finger);
+
+  t.loop.spend(vornix::engine::Processing::kSourceGoneMs - 1);
+  f.Command2.click();
+  EXPECT_EQ(f.Label14.caption(), "1");
+  t.loop.spend(1);
+  f.Command2.click();
+  EXPECT_EQ(f.Label14.caption(), "0");
+  EXPECT_EQ(buttonEvents(), (std::vector<Event>{Event::press(), Event::release()}));
 }
 
 // A frame of another size is scaled to the capture size: the picture ends at column 319.

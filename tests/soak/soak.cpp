@@ -185,8 +185,11 @@ int main(int argc, char** argv) {
 
   const QString configA = folder.filePath(QStringLiteral("sender.ini"));
   const QString configB = folder.filePath(QStringLiteral("receiver.ini"));
-  writeConfig(configA, {{"系统/投影方式", "7"}, {"系统/控制鼠标拖动点击", "1"}, {"多图合成/启用多图合成", "1"},
-                        {"多图合成/本机状态", "0"}, {"多点触摸/启用多点触摸", "1"}});
+  // The page-flip monitor reads the mapped X against 40 and 280 screen pixels: the mouse range
+  // is the camera's size, as on a page-flip installation, so the turns are the hand's swipes.
+  writeConfig(configA, {{"系统/投影方式", "7"}, {"系统/控制鼠标拖动点击", "1"}, {"鼠标活动范围/宽度", "320"},
+                        {"鼠标活动范围/高度", "240"}, {"多图合成/启用多图合成", "1"}, {"多图合成/本机状态", "0"},
+                        {"多点触摸/启用多点触摸", "1"}});
   writeConfig(configB, {{"系统/投影方式", "4"}, {"多图合成/启用多图合成", "1"}, {"多图合成/本机状态", "1"}});
 
   // The trace, counted by event; the messages on the line, matched in order.
@@ -272,13 +275,14 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
     if (tick % kLoopTicks == 0) {
-      const Counts thisLoop = difference(counts, loopStart);
+      Counts thisLoop = difference(counts, loopStart);
       if (tick == kLoopTicks) {
         firstLoop = thisLoop;
         std::printf("first loop of the demo scene:%s\n", describe(firstLoop).c_str());
-        if (!thisLoop.count("swipe-right") || !thisLoop.count("swipe-left") || !thisLoop.count("touch") ||
+        // The scene's hand swipes once to the right and once back; the foot drags.
+        if (thisLoop["swipe-right"] != 1 || thisLoop["swipe-left"] != 1 || !thisLoop.count("touch") ||
             !thisLoop.count("mouse-down") || !thisLoop.count("serial-recv"))
-          fail("the first loop of the demo scene lacks touches, drags, swipes or received messages");
+          fail("the first loop of the demo scene lacks touches, drags, received messages or its two swipes");
       } else if (thisLoop != firstLoop) {
         fail("loop " + std::to_string(tick / kLoopTicks) + " of the demo scene differs from the first:" +
              describe(thisLoop) + " against" + describe(firstLoop));

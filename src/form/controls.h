@@ -7,6 +7,7 @@
 // behaviour, wired in one place per window.
 
 #include <QImage>
+#include <QPoint>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -211,9 +212,13 @@ public:
   // Colour value 0x00BBGGRR at (x, y) of the picture, -1 outside it or without a picture.
   std::int64_t colourAt(int x, int y) const;
 
-  const std::vector<QPointF>& points() const { return points_; }
+  // The pixels of the drawing over the picture, in the order they were first drawn.
+  const std::vector<QPoint>& points() const { return points_; }
+  // Draws the pixel at (x, y) in the current coordinate scale. The drawing is pixels of the
+  // pane: a point outside it or on a pixel already drawn adds nothing, so the drawing stays
+  // bounded however long points are plotted without a clear.
   void plot(double x, double y);
-  // Clears the plotted points to the background (the picture itself stays).
+  // Clears the drawing to the background (the picture itself stays).
   void clear();
 
   // Coordinate scale: the top-left corner and the size in user units; the default scale is
@@ -227,7 +232,8 @@ public:
 private:
   QImage image_;
   bool hasImage_ = false;
-  std::vector<QPointF> points_;
+  std::vector<QPoint> points_;
+  std::vector<bool> drawn_ = std::vector<bool>(std::size_t(kWidth) * kHeight);
   QRectF scale_{0, 0, kWidth, kHeight};
 };
 

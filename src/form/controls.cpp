@@ -137,7 +137,6 @@ Picture::Picture(QString name, int index) : Control(std::move(name), index) {}
 
 void Picture::setImage(const QImage& image) {
   image_ = toFrameFormat(image);
-  image_.detach();
   hasImage_ = !image_.isNull();
   notify();
 }

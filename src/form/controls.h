@@ -207,7 +207,9 @@ public:
   Picture(QString name = {}, int index = -1);
   const QImage& image() const { return image_; }
   bool hasImage() const { return hasImage_; }
-  // Makes a copy of the given image the pane's picture.
+  // Makes a copy of the given image the pane's picture. The copy shares the pixels until either
+  // image is changed (Qt's implicit sharing; a pane only ever replaces its picture), so handing a
+  // frame from pane to pane costs no copying of pixels.
   void setImage(const QImage& image);
   // Colour value 0x00BBGGRR at (x, y) of the picture, -1 outside it or without a picture.
   std::int64_t colourAt(int x, int y) const;

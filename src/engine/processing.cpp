@@ -78,7 +78,14 @@ bool Processing::acquireFrame() {
     if (std::optional<QImage> picture = slot_.get()) f_.Picture1.setImage(*picture);
   });
   step([&] { slot_.clear(); });
-  return grab == capture::Grab::New;
+  if (grab != capture::Grab::New) return false;
+  lastNewFrameMs_ = loop_.nowMs();
+  return true;
+}
+
+void Processing::releaseDragWhenFramesStopped() {
+  if (lastNewFrameMs_ && loop_.nowMs() - *lastNewFrameMs_ >= kFramesStoppedMs)
+    step([&] { dispatch_.dragRelease(); });
 }
 
 bool Processing::referenceReady() {
@@ -105,7 +112,10 @@ void Processing::singleTouchPass() {
   step([&] { s = f_.Text6.value(); });
   const int stride = static_cast<int>(roundHalfEven(clampedStride(s)));
   const ScanFields scan = readScanFields();
-  if (!acquireFrame()) return;
+  if (!acquireFrame()) {
+    releaseDragWhenFramesStopped();
+    return;
+  }
 
   std::optional<Touch> touch;
   if (referenceReady()) {

@@ -7,6 +7,7 @@
 #include "panel/mainfrm.h"
 
 #include <functional>
+#include <optional>
 
 namespace vornix::capture {
 class frmDocument;
@@ -72,6 +73,10 @@ private:
   // the reference.
   void followDynamicReference();
   void passDone(bool point1, bool point2);
+  // A drag must not outlive the camera: once no new frame has come for kFramesStoppedMs (a
+  // camera unplugged, a replay at its end), a held button is let go as a frame without a touch
+  // would let it go.
+  void releaseDragWhenFramesStopped();
 
   // The single-touch pass shared by processing functions 0 and 7.
   void singleTouchPass();
@@ -83,6 +88,9 @@ private:
   capture::frmDocument* document_;
   capture::FrameSlot& slot_;
   output::PointerDispatch& dispatch_;
+  std::optional<qint64> lastNewFrameMs_;
+
+  static constexpr qint64 kFramesStoppedMs = 1000;
 };
 
 }  // namespace vornix::engine

@@ -223,6 +223,21 @@ TEST_F(SingleTouchPass, WithoutANewFrameThereIsNoPass) {
   EXPECT_EQ(f.Picture2.image(), finger);
 }
 
+// A drag does not outlive the camera: a second without a new frame lets go of the button once.
+TEST_F(SingleTouchPass, ASecondWithoutFramesLetsGoOfAHeldButton) {
+  f.Check7.setValue(1);
+  passOver(withDots(plainFrame(50), {{60, 70, 255}}));
+  ASSERT_EQ(f.Label14.caption(), "1");
+  t.loop.spend(999);
+  f.Command2.click();
+  EXPECT_EQ(f.Label14.caption(), "1");
+  t.loop.spend(1);
+  f.Command2.click();
+  f.Command2.click();
+  EXPECT_EQ(f.Label14.caption(), "0");
+  EXPECT_EQ(buttonEvents(), (std::vector<Event>{Event::press(), Event::release()}));
+}
+
 // A frame of another size is scaled to the capture size: the picture ends at column 319.
 TEST_F(SingleTouchPass, AFrameOfAnotherSizeIsScaledToTheCaptureSize) {
   QImage wide(640, 480, QImage::Format_RGB32);

@@ -1,6 +1,6 @@
 // The detection pass: the stride-1 scan against copying the two frames and against an OpenCV
 // pipeline doing the same comparison, and a whole pass from a frame with a touch to the
-// injector's cursor call.
+// injector's cursor call; whole stride-1 passes of the rear-projection and two-point modes.
 
 #include "base/frame.h"
 #include "engine/detector.h"
@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -137,5 +138,73 @@ void BM_PassWithoutTouch(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PassWithoutTouch)->Unit(benchmark::kMicrosecond);
+
+// Whole passes of the rear-projection mode 3 (Command8) and the two-point mode 6 (Command9).
+// Without a touch: the camera frames of the single-touch benchmarks, every sample read. With a
+// touch at the bottom right: two frames in turn, each with the fingers a little elsewhere, so
+// that every pass hands its points over (and, in mode 3, renews the reference with them).
+void passOverFrames(benchmark::State& state, void (*click)(system::System&), const std::vector<QImage>& frames,
+                    const QImage& reference, bool touches) {
+  PassRig rig(frames, reference);
+  for (auto _ : state) {
+    click(rig.system);
+    if (rig.events.events().empty() == touches) state.SkipWithError(touches ? "no cursor call" : "unexpected pointer input");
+    rig.events.clear();
+  }
+}
+
+void clickEight(system::System& s) { s.f.Command8.click(); }
+void clickNine(system::System& s) { s.f.Command9.click(); }
+
+// The bottom right of a camera frame, dimmed to a red of 90 from row 220 and column 236 on, where
+// the fingers show.
+QImage dimBottomRight() {
+  QImage frame = cameraFrame(1);
+  for (int y = 220; y < kFrameHeight; ++y)
+    for (int x = 236; x < kFrameWidth; ++x) frame.setPixel(x, y, qRgb(90, 80, 70));
+  return frame;
+}
+
+// A fingertip's stripe, 10 rows from (left, top), over the dimmed corner: edges of 8 columns
+// rising and falling 17 levels a column around 10 columns of plateau.
+QImage withStripe(const QImage& frame, int left, int top) {
+  constexpr std::array<int, 26> kProfile{17, 34, 51, 68, 85, 102, 119, 136, 150, 150, 150, 150, 150,
+                                         150, 150, 150, 150, 150, 136, 119, 102, 85, 68, 51, 34, 17};
+  QImage pressed = frame.copy();
+  for (int y = top; y < top + 10; ++y)
+    for (int i = 0; i < int(kProfile.size()); ++i) pressed.setPixel(left + i, y, qRgb(90 + kProfile[i], 80, 70));
+  return pressed;
+}
+
+// Two fingers 5 columns wide from row 225 down.
+QImage withFingers(const QImage& frame, int left1, int left2) {
+  QImage touched = frame.copy();
+  for (int y = 225; y < kFrameHeight; ++y)
+    for (const int left : {left1, left2})
+      for (int x = left; x < left + 5; ++x) touched.setPixel(x, y, qRgb(250, 240, 230));
+  return touched;
+}
+
+void BM_StripePassWithoutTouch(benchmark::State& state) {
+  passOverFrames(state, clickEight, {cameraFrame(2)}, cameraFrame(1), false);
+}
+BENCHMARK(BM_StripePassWithoutTouch)->Unit(benchmark::kMicrosecond);
+
+void BM_StripePassWithTouchBottomRight(benchmark::State& state) {
+  const QImage corner = dimBottomRight();
+  passOverFrames(state, clickEight, {withStripe(corner, 241, 220), withStripe(corner, 281, 230)}, corner, true);
+}
+BENCHMARK(BM_StripePassWithTouchBottomRight)->Unit(benchmark::kMicrosecond);
+
+void BM_TwoPointPassWithoutTouch(benchmark::State& state) {
+  passOverFrames(state, clickNine, {cameraFrame(2)}, cameraFrame(1), false);
+}
+BENCHMARK(BM_TwoPointPassWithoutTouch)->Unit(benchmark::kMicrosecond);
+
+void BM_TwoPointPassWithTouchBottomRight(benchmark::State& state) {
+  const QImage corner = dimBottomRight();
+  passOverFrames(state, clickNine, {withFingers(corner, 250, 290), withFingers(corner, 254, 294)}, corner, true);
+}
+BENCHMARK(BM_TwoPointPassWithTouchBottomRight)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

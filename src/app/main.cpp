@@ -3,8 +3,10 @@
 
 #include "app/options.h"
 #include "app/quit_signals.h"
+#include "base/text_rules.h"
 #include "base/trace.h"
 #include "capture/capture_component.h"
+#include "capture/demo_capture.h"
 #include "capture/frm_document.h"
 #include "form/dialogs.h"
 #include "form/errors.h"
@@ -98,6 +100,9 @@ int main(int argc, char** argv) {
     };
   system::System system(ports);
   app::quitOnSignals([&system] { system.startup.end(0); });
+  // The demo camera shows a scene that the selected projection mode detects.
+  if (auto* demo = dynamic_cast<capture::DemoCapture*>(&document.sdk2000()))
+    demo->followScene([&system] { return capture::DemoScene::sceneForMode(numericValue(system.f.Label9.caption())); });
 
   if (options.exitAtEnd) {
     // The program ends once the pass that took the last frame of a file has finished, and

@@ -64,10 +64,124 @@ const QImage& surface() {
 
 int clampByte(int v) { return std::clamp(v, 0, 255); }
 
+// The rear-projection screen seen from behind: dim, with a faint shading.
+const QImage& rearScreen() {
+  static const QImage image = [] {
+    QImage s(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kFrameHeight; ++y) {
+      auto* row = reinterpret_cast<QRgb*>(s.scanLine(y));
+      for (int x = 0; x < kFrameWidth; ++x) {
+        const int r = 60 + int(std::lround(8 * std::sin(x / 37.0) * std::cos(y / 29.0)));
+        row[x] = qRgb(r, 55 + (x + y) / 40, 75 - y / 12);
+      }
+    }
+    return s;
+  }();
+  return image;
+}
+
+// A fingertip's stripe over the screen's red: its edges rise and fall 17 levels a column, so
+// that none of them lies within the camera noise of the threshold 60, and three columns on
+// either side of where it crosses the threshold still rise or fall by far more than 5.
+constexpr std::array<int, DemoScene::kStripeColumns> kStripeProfile{
+    17, 34, 51, 68, 85, 102, 119, 136, 150, 150, 150, 150, 150,
+    150, 150, 150, 150, 150, 136, 119, 102, 85, 68, 51, 34, 17};
+
+struct TapPlace {
+  int left, top;
+};
+constexpr int kTapFrames = DemoScene::kTapLoopFrames / 8;  // pressed for the first half
+constexpr std::array<TapPlace, 8> kTaps{{
+    {41, 30}, {201, 50}, {121, 110}, {251, 170}, {61, 190}, {161, 70}, {221, 130}, {91, 150},
+}};
+
+constexpr int kFingerWidth = 5;
+constexpr int kFingerRows = 40;
+constexpr int kFingersTop = 90;
+
+int frameInLoop(std::int64_t frame, int loopFrames) {
+  return int(((frame % loopFrames) + loopFrames) % loopFrames);
+}
+
+// Camera noise of a few levels on every channel, different in every frame.
+void addNoise(QImage& image, std::int64_t frame) {
+  const std::uint64_t seed = mix(std::uint64_t(frame));
+  for (int y = 0; y < kFrameHeight; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < kFrameWidth; ++x) {
+      const std::uint64_t n = mix(seed ^ (std::uint64_t(y) << 16 | std::uint64_t(x)));
+      const int span = 2 * kNoise + 1;
+      row[x] = qRgb(clampByte(qRed(row[x]) + int(n % span) - kNoise),
+                    clampByte(qGreen(row[x]) + int((n >> 8) % span) - kNoise),
+                    clampByte(qBlue(row[x]) + int((n >> 16) % span) - kNoise));
+    }
+  }
+}
+
+void paintBlob(QImage& image, const DemoScene::Blob& blob) {
+  if (!blob.present) return;
+  const QRgb colour = blob.bright ? qRgb(235, 225, 210) : qRgb(15, 12, 10);
+  for (int y = 0; y < kFrameHeight; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < kFrameWidth; ++x) {
+      const double dx = (x - blob.cx) / blob.rx;
+      const double dy = (y - blob.cy) / blob.ry;
+      if (dx * dx + dy * dy <= 1) row[x] = colour;
+    }
+  }
+}
+
+void paintTap(QImage& image, const DemoScene::Tap& tap) {
+  if (!tap.present) return;
+  for (int y = tap.top; y < tap.top + DemoScene::kStripeRows; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int i = 0; i < DemoScene::kStripeColumns; ++i) {
+      QRgb& pixel = row[tap.left + i];
+      pixel = qRgb(clampByte(qRed(pixel) + kStripeProfile[i]), qGreen(pixel) + kStripeProfile[i] / 2, qBlue(pixel));
+    }
+  }
+}
+
+void paintFingers(QImage& image, const DemoScene::Fingers& fingers) {
+  if (!fingers.present) return;
+  for (int y = fingers.top; y < fingers.top + kFingerRows; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (const int left : {fingers.left1, fingers.left2})
+      for (int x = left; x < left + kFingerWidth; ++x) row[x] = qRgb(235, 225, 210);
+  }
+}
+
 }  // namespace
 
+DemoScene::Scene DemoScene::sceneForMode(double mode) {
+  if (mode == 3) return Scene::RearProjection;
+  if (mode == 6) return Scene::Pinch;
+  return Scene::Floor;
+}
+
+DemoScene::Tap DemoScene::tapAt(std::int64_t frame) {
+  const int f = frameInLoop(frame, kTapLoopFrames);
+  if (f % kTapFrames >= kTapFrames / 2) return {};
+  const TapPlace& place = kTaps[std::size_t(f / kTapFrames)];
+  return Tap{true, place.left, place.top};
+}
+
+// Half a second bare, two thirds of a second closing in 2 columns a frame each, half a second
+// holding, half a second spreading 5 columns a frame each, a third of a second holding, half a
+// second lifted.
+DemoScene::Fingers DemoScene::fingersAt(std::int64_t frame) {
+  const int f = frameInLoop(frame, kPinchLoopFrames);
+  const auto at = [](int left1, int left2, int motion) { return Fingers{true, left1, left2, kFingersTop, motion}; };
+  if (f < 15) return {};
+  if (f < 35) return at(100 + 2 * (f - 15), 215 - 2 * (f - 15), -1);
+  if (f < 50) return at(138, 177, 0);
+  if (f < 65) return at(138 - 5 * (f - 49), 177 + 5 * (f - 49), 1);
+  if (f < 75) return at(63, 252, 0);
+  return {};
+}
+
 DemoScene::Blob DemoScene::blobAt(std::int64_t frame) {
-  const int f = int(((frame % kLoopFrames) + kLoopFrames) % kLoopFrames);
+  const int f = frameInLoop(frame, kLoopFrames);
   for (const Stretch& s : kScript) {
     if (f < s.begin || f >= s.end) continue;
     const double t = s.end - s.begin > 1 ? double(f - s.begin) / (s.end - s.begin - 1) : 0;
@@ -83,27 +197,23 @@ DemoScene::Blob DemoScene::blobAt(std::int64_t frame) {
   return {};
 }
 
-QImage DemoScene::render(std::int64_t frame) {
-  QImage image = surface().copy();
-  const Blob blob = blobAt(frame);
-  const QRgb blobColour = blob.bright ? qRgb(235, 225, 210) : qRgb(15, 12, 10);
-  const std::uint64_t seed = mix(std::uint64_t(frame));
-  for (int y = 0; y < kFrameHeight; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < kFrameWidth; ++x) {
-      QRgb colour = row[x];
-      if (blob.present) {
-        const double dx = (x - blob.cx) / blob.rx;
-        const double dy = (y - blob.cy) / blob.ry;
-        if (dx * dx + dy * dy <= 1) colour = blobColour;
-      }
-      const std::uint64_t n = mix(seed ^ (std::uint64_t(y) << 16 | std::uint64_t(x)));
-      const int span = 2 * kNoise + 1;
-      row[x] = qRgb(clampByte(qRed(colour) + int(n % span) - kNoise),
-                    clampByte(qGreen(colour) + int((n >> 8) % span) - kNoise),
-                    clampByte(qBlue(colour) + int((n >> 16) % span) - kNoise));
-    }
+QImage DemoScene::render(std::int64_t frame, Scene scene) {
+  QImage image;
+  switch (scene) {
+  case Scene::Floor:
+    image = surface().copy();
+    paintBlob(image, blobAt(frame));
+    break;
+  case Scene::RearProjection:
+    image = rearScreen().copy();
+    paintTap(image, tapAt(frame));
+    break;
+  case Scene::Pinch:
+    image = surface().copy();
+    paintFingers(image, fingersAt(frame));
+    break;
   }
+  addNoise(image, frame);
   return image;
 }
 
@@ -113,10 +223,12 @@ Grab DemoCapture::grabToSlot(FrameSlot& slot) {
   if (released_) return Grab::Nothing;
   const std::int64_t frame =
       step_ ? nextStepFrame_++ : clock_.elapsed() * DemoScene::kFps / 1000;
-  const bool isNew = frame != renderedFrame_;
+  const DemoScene::Scene scene = scene_ ? scene_() : DemoScene::Scene::Floor;
+  const bool isNew = frame != renderedFrame_ || scene != renderedScene_;
   if (isNew) {
-    rendered_ = DemoScene::render(frame);
+    rendered_ = DemoScene::render(frame, scene);
     renderedFrame_ = frame;
+    renderedScene_ = scene;
   }
   slot.put(rendered_);
   return isNew ? Grab::New : Grab::Repeated;

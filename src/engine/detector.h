@@ -26,9 +26,14 @@ struct Touch {
   int difference = 0;  // current red - reference red at (x, y)
 };
 
-// The first sample of row y whose |current red - reference red| exceeds threshold.
+// Which differences count: either way, |current red - reference red| > threshold; or only a
+// sample brighter than the reference, current red - reference red > threshold.
+enum class Difference { Either, Brighter };
+
+// The first sample of row y, at columns x0, x0 + stride, ... while x <= x3, whose difference
+// exceeds threshold.
 std::optional<Touch> scanRow(const FrameView& current, const FrameView& reference, int y, int x0,
-                             int x3, int stride, int threshold);
+                             int x3, int stride, int threshold, Difference which = Difference::Either);
 
 // The rows of the grid, top to bottom, and the touch in them. framesForRow(y) runs before each
 // sampled row, also rows outside the frames, and returns the current and the reference frame

@@ -4,6 +4,8 @@
 #include "base/text_rules.h"
 #include "capture/frm_document.h"
 #include "engine/detector.h"
+#include "engine/stripe_detector.h"
+#include "engine/two_point_detector.h"
 #include "form/errors.h"
 #include "output/pointer_dispatch.h"
 
@@ -24,20 +26,46 @@ std::int16_t int16OfText(const form::TextBox& box) { return int16Of(box.value())
 void Processing::Command2_Click() { singleTouchPass(); }
 void Processing::Command10_Click() { singleTouchPass(); }
 
-// The passes of modes 3 and 6 are not built yet: their entry points run nothing.
-void Processing::Command8_Click() {}
-void Processing::Command9_Click() {}
+void Processing::Command7_Click() { f_.Picture2.setImage(f_.Picture1.image()); }
+
+void Processing::Label20_Change() {
+  if (f_.Label20.caption() == u"2") f_.Label21.setCaption(QStringLiteral("5"));
+}
 
 void Processing::twoPointPassDone(bool rowFound) {
   const QString& points = f_.Label20.caption();
-  if (onPassDone) onPassDone(rowFound && points != u"0", rowFound && points == u"2");
+  passDone(rowFound && points != u"0", rowFound && points == u"2");
 }
-
-void Processing::Command7_Click() { f_.Picture2.setImage(f_.Picture1.image()); }
 
 bool Processing::yield() {
   loop_.processEvents();
   return !loop_.quitRequested();
+}
+
+double Processing::clampedStride(double s) {
+  step([&] {
+    if (s < 1) {
+      s = 1;
+      f_.Text6.setText(QStringLiteral("1"));
+    }
+  });
+  step([&] {
+    if (s > 4) {
+      s = 4;
+      f_.Text6.setText(QStringLiteral("4"));
+    }
+  });
+  return s;
+}
+
+Processing::ScanFields Processing::readScanFields() {
+  ScanFields scan;
+  step([&] { scan.x0 = int16OfText(f_.Text1[0]); });
+  step([&] { scan.y0 = int16OfText(f_.Text2[0]); });
+  step([&] { scan.x3 = int16OfText(f_.Text1[3]); });
+  step([&] { scan.y3 = int16OfText(f_.Text2[3]); });
+  step([&] { scan.threshold = int16OfText(f_.Text4); });
+  return scan;
 }
 
 bool Processing::acquireFrame() {
@@ -55,51 +83,46 @@ bool Processing::acquireFrame() {
   return true;
 }
 
-void Processing::passWithoutNewFrame() {
-  if (lastNewFrameMs_ && loop_.nowMs() - *lastNewFrameMs_ >= kSourceGoneMs) step([&] { dispatch_.dragRelease(); });
+void Processing::releaseDragWhenFramesStopped() {
+  if (lastNewFrameMs_ && loop_.nowMs() - *lastNewFrameMs_ >= kFramesStoppedMs)
+    step([&] { dispatch_.dragRelease(); });
+}
+
+bool Processing::referenceReady() {
+  if (f_.Picture2.hasImage()) return true;
+  step([&] { Command7_Click(); });
+  return false;
+}
+
+void Processing::followDynamicReference() {
+  step([&] {
+    if (f_.Option3[2].selected()) Command7_Click();
+  });
+}
+
+void Processing::passDone(bool point1, bool point2) {
+  step([&] {
+    if (onPassDone) onPassDone(point1, point2);
+  });
 }
 
 void Processing::singleTouchPass() {
   if (!yield()) return;
-
   double s = 0;
   step([&] { s = f_.Text6.value(); });
-  step([&] {
-    if (s < 1) {
-      s = 1;
-      f_.Text6.setText(QStringLiteral("1"));
-    }
-  });
-  step([&] {
-    if (s > 4) {
-      s = 4;
-      f_.Text6.setText(QStringLiteral("4"));
-    }
-  });
-  const int stride = static_cast<int>(roundHalfEven(s));
-
-  // A field that does not fit 16 bits leaves its value at 0 for this pass.
-  int x0 = 0, y0 = 0, x3 = 0, y3 = 0, threshold = 0;
-  step([&] { x0 = int16OfText(f_.Text1[0]); });
-  step([&] { y0 = int16OfText(f_.Text2[0]); });
-  step([&] { x3 = int16OfText(f_.Text1[3]); });
-  step([&] { y3 = int16OfText(f_.Text2[3]); });
-  step([&] { threshold = int16OfText(f_.Text4); });
-
+  const int stride = static_cast<int>(roundHalfEven(clampedStride(s)));
+  const ScanFields scan = readScanFields();
   if (!acquireFrame()) {
-    passWithoutNewFrame();
+    releaseDragWhenFramesStopped();
     return;
   }
 
   std::optional<Touch> touch;
-  if (!f_.Picture2.hasImage()) {
-    // Nothing to compare with yet: this frame becomes the reference and counts as no touch.
-    step([&] { Command7_Click(); });
-  } else {
+  if (referenceReady()) {
     step([&] {
       // The pass yields before every row, and what runs then may replace the pictures: each
       // row reads the pictures as they are at that moment.
-      touch = findTouch(ScanArea{x0, y0, x3, y3, stride}, threshold,
+      touch = findTouch(ScanArea{scan.x0, scan.y0, scan.x3, scan.y3, stride}, scan.threshold,
                         [&](int) -> std::optional<std::pair<FrameView, FrameView>> {
                           if (!yield()) return std::nullopt;
                           return std::pair(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()));
@@ -112,22 +135,109 @@ void Processing::singleTouchPass() {
     const int x = touch->x, y = touch->y;
     step([&] { f_.Text5[0].setText(decimalText(x)); });
     step([&] { f_.Text5[1].setText(decimalText(y)); });
-    step([&] {
-      f_.Text16.setText(positionMessage(x, y));
-    });
+    step([&] { f_.Text16.setText(positionMessage(x, y)); });
     step([&] { f_.Label2.setCaption(decimalText(touch->difference)); });
     if (!yield()) return;
     step([&] { dispatch_.dragPress(); });
   } else {
     step([&] { dispatch_.dragRelease(); });
   }
+  followDynamicReference();
+  passDone(touch.has_value(), false);
+}
 
+void Processing::Command8_Click() {
+  // While this mode runs the reference follows the touches, not every frame.
+  step([&] { f_.Option3[3].setSelected(true); });
+  if (!yield()) return;
+  double s = 0;
+  step([&] { s = int16OfText(f_.Text6); });
+  const int stride = static_cast<int>(clampedStride(s));
+  const ScanFields scan = readScanFields();
+  if (!acquireFrame()) return;
+
+  StripeSearch search;
+  if (referenceReady()) {
+    step([&] {
+      search = findStripe(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()),
+                          ScanArea{scan.x0, scan.y0, scan.x3, scan.y3, stride}, scan.threshold);
+    });
+  }
+  for (const QPoint& sample : search.examined) f_.Picture4.plot(sample.x(), sample.y());
+
+  if (const std::optional<Stripe> touch = search.touch) {
+    const int x = touch->x, y = touch->y;
+    step([&] { f_.Label1.move(x, y, f_.Picture3.scale()); });
+    step([&] { f_.Text5[0].setText(decimalText(x)); });
+    step([&] { f_.Text5[1].setText(decimalText(y)); });
+    step([&] { f_.Text16.setText(positionMessage(x, y)); });
+    step([&] { f_.Label2.setCaption(decimalText(touch->contrast)); });
+    // The stripe joins the reference, so it is reported again only where the picture brightens anew.
+    step([&] { Command7_Click(); });
+  }
+  if (loop_.quitRequested()) return;
+  followDynamicReference();
+  passDone(search.touch.has_value(), false);
+}
+
+void Processing::Command9_Click() {
+  if (!yield()) return;
+  double s = 0;
+  step([&] { s = f_.Text6.value(); });
+  const double stride = clampedStride(s);
+  const ScanFields scan = readScanFields();
+  if (!acquireFrame()) return;
+
+  // The first differing row, and the column of its first differing sample.
+  std::optional<std::pair<int, double>> hit;
+  if (referenceReady()) {
+    step([&] {
+      for (long long y = scan.y0; y <= scan.y3 && !hit; ++y) {
+        if (!yield()) return;
+        const std::optional<double> column =
+            firstDifferingColumn(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()), int(y),
+                                 scan.x0, scan.x3, stride, scan.threshold);
+        if (column) hit = std::pair(int(y), *column);
+      }
+    });
+  }
+  if (loop_.quitRequested()) return;
+  if (hit) reportTwoPoints(hit->first, hit->second, scan);
+  if (loop_.quitRequested()) return;
+  followDynamicReference();
+  twoPointPassDone(hit.has_value());
+}
+
+void Processing::reportTwoPoints(int y, double firstHit, const ScanFields& scan) {
+  step([&] { f_.Picture4.clear(); });
+  std::vector<QPoint> plotted;
+  std::optional<FlagRow> flags;
   step([&] {
-    if (f_.Option3[2].selected()) Command7_Click();
+    flags.emplace(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()), y + kExaminedRowOffset,
+                  scan.x0, scan.x3, scan.threshold, plotted);
   });
-  step([&] {
-    if (onPassDone) onPassDone(touch.has_value(), false);
-  });
+  for (const QPoint& sample : plotted) f_.Picture4.plot(sample.x(), sample.y());
+  step([&] { f_.Label20.setCaption(QStringLiteral("0")); });
+  if (!flags) return;
+
+  const PointSearch points = searchPoints(*flags, scan.x0, scan.x3);
+  // Both points hand over the same message, made from the first differing sample: the pointers
+  // follow the points in Text5.
+  const QString message = positionMessage(roundHalfEven(firstHit), y);
+  for (const int q : points.firstPoints) {
+    step([&] { f_.Label1.move(q, y, f_.Picture3.scale()); });
+    step([&] { f_.Text5[0].setText(decimalText(q)); });
+    step([&] { f_.Text5[1].setText(decimalText(y)); });
+    step([&] { f_.Text16.setText(message); });
+    step([&] { f_.Label20.setCaption(QStringLiteral("1")); });
+  }
+  if (!points.secondPoint || loop_.quitRequested()) return;
+  const int n = *points.secondPoint;
+  step([&] { f_.Label19.move(n, y, f_.Picture3.scale()); });
+  step([&] { f_.Label20.setCaption(QStringLiteral("2")); });
+  step([&] { f_.Text5[2].setText(decimalText(n)); });
+  step([&] { f_.Text5[3].setText(decimalText(y)); });
+  step([&] { f_.Text18.setText(message); });
 }
 
 }  // namespace vornix::engine

@@ -34,15 +34,16 @@ public:
   // Set reference: a copy of the current frame in Picture1 becomes the reference in Picture2.
   void Command7_Click();
 
+  // The point count of the two-point pass changed: two points restart the multi-touch hold
+  // counter Label21 at "5".
+  void Label20_Change();
+
   // The frame acquisition every pass starts with: the component puts its current frame into
   // the slot, the slot's picture becomes Picture1 (an empty slot leaves Picture1 as it was),
   // the slot is cleared. Each of the three steps is guarded on its own. True when the frame
   // is new; without a new frame since the last pass (a camera slower than the tick) the pass
-  // ends here: no detection, no drag release, no reference copy. Only once no new frame has
-  // come for kSourceGoneMs (a camera pulled out, a stalled pipeline) does such a pass let go
-  // of a held drag button, so the desktop is not left in a drag while the camera is away.
+  // ends here: no detection, no drag release, no reference copy.
   bool acquireFrame();
-  static constexpr qint64 kSourceGoneMs = 1000;
 
   // Runs at the end of every pass with whether it found point 1 and point 2 (mapped into
   // Text8), for the outputs that follow the passes rather than the hand-overs: a finger that
@@ -54,20 +55,42 @@ public:
   void twoPointPassDone(bool rowFound);
 
 private:
+  // The corners of the scanned area and the threshold, each read as a 16-bit integer; a field
+  // that does not fit counts as 0 for the pass.
+  struct ScanFields {
+    int x0 = 0, y0 = 0, x3 = 0, y3 = 0, threshold = 0;
+  };
+
   // Yields to the event loop; false once the program is ending, and the pass then stops at once.
   bool yield();
+  // The stride s held to 1..4; Text6 is rewritten to "1" or "4" when it was held.
+  double clampedStride(double s);
+  ScanFields readScanFields();
+  // Whether the frame just taken can be compared with a reference. Without one (nothing was
+  // ever set), this frame becomes the reference and the pass finds nothing.
+  bool referenceReady();
+  // The end of every pass that took a new frame: in dynamic reference mode the frame becomes
+  // the reference.
+  void followDynamicReference();
+  void passDone(bool point1, bool point2);
+  // A drag must not outlive the camera: once no new frame has come for kFramesStoppedMs (a
+  // camera unplugged, a replay at its end), a held button is let go as a frame without a touch
+  // would let it go.
+  void releaseDragWhenFramesStopped();
 
   // The single-touch pass shared by processing functions 0 and 7.
   void singleTouchPass();
-  // A pass without a new frame: the drag ends once the source has been silent too long.
-  void passWithoutNewFrame();
+  // The two-point pass's writes for the row y, first differing at column firstHit.
+  void reportTwoPoints(int y, double firstHit, const ScanFields& scan);
 
   panel::MAINFRM& f_;
   form::EventLoop& loop_;
   capture::frmDocument* document_;
   capture::FrameSlot& slot_;
   output::PointerDispatch& dispatch_;
-  std::optional<qint64> lastNewFrameMs_;  // loop time of the last new frame
+  std::optional<qint64> lastNewFrameMs_;
+
+  static constexpr qint64 kFramesStoppedMs = 1000;
 };
 
 }  // namespace vornix::engine

@@ -4,6 +4,8 @@
 #include "base/text_rules.h"
 #include "form/errors.h"
 
+#include <cmath>
+
 namespace vornix::form {
 
 Control::Control(QString name, int index) : name_(std::move(name)), index_(index) {}
@@ -135,7 +137,6 @@ Picture::Picture(QString name, int index) : Control(std::move(name), index) {}
 
 void Picture::setImage(const QImage& image) {
   image_ = toFrameFormat(image);
-  image_.detach();
   hasImage_ = !image_.isNull();
   notify();
 }
@@ -146,12 +147,20 @@ std::int64_t Picture::colourAt(int x, int y) const {
 }
 
 void Picture::plot(double x, double y) {
-  points_.emplace_back(x, y);
+  if (scale_.width() == 0 || scale_.height() == 0) return;
+  const double column = std::floor((x - scale_.left()) * kWidth / scale_.width());
+  const double row = std::floor((y - scale_.top()) * kHeight / scale_.height());
+  if (!(column >= 0 && column < kWidth && row >= 0 && row < kHeight)) return;
+  const std::size_t at = std::size_t(row) * kWidth + std::size_t(column);
+  if (drawn_[at]) return;
+  drawn_[at] = true;
+  points_.emplace_back(int(column), int(row));
   notify();
 }
 
 void Picture::clear() {
   if (points_.empty()) return;
+  for (const QPoint& point : points_) drawn_[std::size_t(point.y()) * kWidth + std::size_t(point.x())] = false;
   points_.clear();
   notify();
 }

@@ -7,6 +7,7 @@
 // behaviour, wired in one place per window.
 
 #include <QImage>
+#include <QPoint>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -206,14 +207,20 @@ public:
   Picture(QString name = {}, int index = -1);
   const QImage& image() const { return image_; }
   bool hasImage() const { return hasImage_; }
-  // Makes a copy of the given image the pane's picture.
+  // Makes a copy of the given image the pane's picture. The copy shares the pixels until either
+  // image is changed (Qt's implicit sharing; a pane only ever replaces its picture), so handing a
+  // frame from pane to pane costs no copying of pixels.
   void setImage(const QImage& image);
   // Colour value 0x00BBGGRR at (x, y) of the picture, -1 outside it or without a picture.
   std::int64_t colourAt(int x, int y) const;
 
-  const std::vector<QPointF>& points() const { return points_; }
+  // The pixels of the drawing over the picture, in the order they were first drawn.
+  const std::vector<QPoint>& points() const { return points_; }
+  // Draws the pixel at (x, y) in the current coordinate scale. The drawing is pixels of the
+  // pane: a point outside it or on a pixel already drawn adds nothing, so the drawing stays
+  // bounded however long points are plotted without a clear.
   void plot(double x, double y);
-  // Clears the plotted points to the background (the picture itself stays).
+  // Clears the drawing to the background (the picture itself stays).
   void clear();
 
   // Coordinate scale: the top-left corner and the size in user units; the default scale is
@@ -227,7 +234,8 @@ public:
 private:
   QImage image_;
   bool hasImage_ = false;
-  std::vector<QPointF> points_;
+  std::vector<QPoint> points_;
+  std::vector<bool> drawn_ = std::vector<bool>(std::size_t(kWidth) * kHeight);
   QRectF scale_{0, 0, kWidth, kHeight};
 };
 

@@ -126,11 +126,8 @@ void PictureView::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), kBackground);
   if (picture_.hasImage()) painter.drawImage(rect(), picture_.image());
 
-  const QRectF scale = picture_.scale();
-  if (!picture_.points().empty() && scale.width() != 0 && scale.height() != 0) {
-    painter.setPen(kPointColour);
-    for (const QPointF& point : picture_.points()) painter.drawPoint(mapFromScale(point, scale));
-  }
+  painter.setPen(kPointColour);
+  for (const QPoint& pixel : picture_.points()) painter.drawPoint(toViewPixels(pixel));
 
   if (!isEnabled()) painter.fillRect(rect(), QColor(128, 128, 128, 80));
 }

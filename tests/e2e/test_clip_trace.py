@@ -5,8 +5,9 @@ The blob clip is played frame by frame with the shipped configuration from the F
 its PNG sequence (so the lossless video must decode to the very pixels of its frames), and once
 more from the PNG sequence with stride 1 and a small, offset mouse range whose mapping has halves
 to round. The touches must be those the clip's description lists (less those that repeat the
-position before them, which are not handed over again), each followed by its mapped point. Then
-the live demo scene must keep the 50 ms tick: 20 passes a second.
+position before them, which are not handed over again), each followed by its mapped point. The
+stripe clip is played the same way in the rear-projection mode 3. Then the live demo scene must
+keep the 50 ms tick: 20 passes a second.
 """
 import json
 import os
@@ -155,6 +156,15 @@ def main():
         check(halves, "the stride-1 touches bring no half to round; the check is void")
         run_clip("blob-png stride 1", os.path.join(work, blob["pattern"]), small,
                  blob["touches"]["stride1"], screen)
+
+        subprocess.run([sys.executable, os.path.join(SOURCE_DIR, "scripts", "make_clips.py"), work,
+                        "--no-video", "stripe"], check=True, timeout=120)
+        with open(os.path.join(work, "stripe.json")) as f:
+            stripe = json.load(f)
+        rear = os.path.join(work, "rear.ini")
+        edit_config.main(["edit_config.py", DEMO_CONFIG, rear, "系统/投影方式=3"])
+        run_clip("stripe-png mode 3", os.path.join(work, stripe["pattern"]), rear,
+                 stripe["touches"]["stride2"], (0, 0, 1024, 768))
 
         run_demo(stock)
     finally:

@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <initializer_list>
+#include <vector>
 
 namespace vornix::testing {
 
@@ -40,6 +41,13 @@ inline QImage withPatch(QImage frame, int left, int top, std::initializer_list<c
       if (*row == '#') frame.setPixel(x, y, withRed(255));
     ++y;
   }
+  return frame;
+}
+
+// The frame with a run of red values painted rightwards from (left, top), on rows rows.
+inline QImage withRun(QImage frame, int left, int top, const std::vector<int>& reds, int rows = 1) {
+  for (int y = top; y < top + rows; ++y)
+    for (std::size_t i = 0; i < reds.size(); ++i) frame.setPixel(left + int(i), y, withRed(reds[i]));
   return frame;
 }
 

@@ -183,3 +183,20 @@ TEST(ScriptedLoopTimers, AYieldRunsOtherDueTimersButNeverReentersTheRunningOne) 
   EXPECT_EQ(maxDepth, 1);
   EXPECT_GE(otherTicks, 30);
 }
+
+// A long unattended run plots without ever clearing: the drawing is pixels of the pane, so it
+// cannot outgrow them.
+TEST(PictureDrawing, StaysWithinThePanesPixels) {
+  Picture picture("Picture4");
+  int changes = 0;
+  picture.subscribe([&] { ++changes; });
+  for (int pass = 0; pass < 3; ++pass)
+    for (int x = -50; x < 400; ++x) picture.plot(x, 7.5);
+  picture.plot(10, 240);
+  EXPECT_EQ(picture.points().size(), 320u);
+  EXPECT_EQ(picture.points().front(), QPoint(0, 7));
+  EXPECT_EQ(changes, 320);
+  picture.clear();
+  picture.plot(0, 7);
+  EXPECT_EQ(picture.points(), std::vector<QPoint>{QPoint(0, 7)});
+}

@@ -38,7 +38,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <sys/prctl.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <deque>
@@ -178,6 +181,8 @@ int main(int argc, char** argv) {
   if (!folder.isValid()) fail("no temporary folder");
   const QString lineA = folder.filePath(QStringLiteral("line-a")), lineB = folder.filePath(QStringLiteral("line-b"));
   QProcess socat;
+  // socat goes with the soak, however the soak ends.
+  socat.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
   socat.start(QStringLiteral("socat"), {"pty,raw,echo=0,link=" + lineA, "pty,raw,echo=0,link=" + lineB});
   if (!socat.waitForStarted(kRealTimeWaitMs)) fail("socat did not start (is it installed?)");
   const bool paired = testing::pumpUntil([&] { return QFileInfo::exists(lineA) && QFileInfo::exists(lineB); });

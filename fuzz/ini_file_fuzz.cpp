@@ -98,7 +98,10 @@ void expectOnlyTheEntryChanged(const QByteArray& before, const QByteArray& after
   const QString detail = QStringLiteral("before: ") + shown(QString::fromLatin1(before)) +
                          QStringLiteral("\nafter:  ") + shown(QString::fromLatin1(after));
 
-  const QByteArray keyLine = toGbk(entry.key) + '=';
+  // Names are written in the file's encoding: UTF-8 after a byte-order mark, else GBK.
+  const bool utf8 = before.startsWith("\xEF\xBB\xBF");
+  const auto encode = [utf8](const QString& name) { return utf8 ? name.toUtf8() : toGbk(name); };
+  const QByteArray keyLine = encode(entry.key) + '=';
   if (removed.empty() && added.empty()) return;  // the value was already there
   if (removed.size() == 1 && added.size() == 1) {
     // The value of an existing key line: its name, "=" and line break stay.
@@ -121,7 +124,7 @@ void expectOnlyTheEntryChanged(const QByteArray& before, const QByteArray& after
   }
   expect(!added.empty() && added.size() <= 2, "a write adds the key's line and at most its section's header", detail);
   if (added.size() == 2)
-    expect(withoutBreak(added[0]) == '[' + toGbk(entry.section) + ']', "a new section's header", detail);
+    expect(withoutBreak(added[0]) == '[' + encode(entry.section) + ']', "a new section's header", detail);
   expect(added.back().startsWith(keyLine), "a new key line starts with the key and \"=\"", detail);
 }
 

@@ -177,7 +177,7 @@ TEST_F(LiveServer, FiveHundredClientsJoiningAndDroppingAtRandomDuringBroadcasts)
   };
   std::vector<Member> members;
   std::mt19937 random(500);
-  long long settledResident = 0;
+  [[maybe_unused]] long long settledResident = 0;
   for (int round = 0; round < 10; ++round) {
     while (members.size() < 500) members.push_back({std::make_unique<LoopbackClient>(port), {}});
     ASSERT_TRUE(pumpUntil([&] { return server.connectionCount() == int(members.size()); }, 30000)) << "round " << round;
@@ -202,7 +202,9 @@ TEST_F(LiveServer, FiveHundredClientsJoiningAndDroppingAtRandomDuringBroadcasts)
     for (const Member& m : members) ASSERT_EQ(m.socket->received, m.expected) << "round " << round;
     if (round == 1) settledResident = residentBytes();
   }
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer holds freed memory back on purpose
   EXPECT_LT(residentBytes() - settledResident, 4 << 20) << "memory grew from round to round";
+#endif
 
   members.clear();
   ASSERT_TRUE(pumpUntil([&] { return server.connectionCount() == 0; }, 30000));

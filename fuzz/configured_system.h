@@ -1,10 +1,12 @@
 #pragma once
-// A whole system on scripted ports whose configuration file a fuzz target chooses, and the
-// scratch folder the targets keep their files in.
+// A whole system on scripted ports whose configuration file a fuzz target chooses, the scratch
+// folder the targets keep their files in, and the entries of the file the program owns.
 
 #include "form/dialogs.h"
 #include "form/errors.h"
 #include "form/scripted_loop.h"
+#include "base/gbk.h"
+#include "base/ini_file.h"
 #include "fuzz_support.h"
 #include "output/pointer.h"
 #include "support/scripted_serial.h"
@@ -14,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <vector>
 
 namespace vornix::fuzz {
 
@@ -55,6 +59,38 @@ inline const QTemporaryDir& scratch() {
   static const QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/vornix-fuzz-XXXXXX"));
   if (!dir.isValid()) fail("no scratch folder");
   return dir;
+}
+
+// An entry of the configuration file.
+struct Entry {
+  QString section, key;
+};
+
+// The entries the program owns: those a first save writes, and the TUIO target it reads.
+inline const std::vector<Entry>& ownEntries() {
+  static const std::vector<Entry> entries = [] {
+    const QString file = scratch().filePath(QStringLiteral("first-save.ini"));
+    ConfiguredSystem fresh(file);
+    fresh.save(file);
+    std::vector<Entry> found;
+    QString section;
+    for (const QByteArray& line : readBytes(file).split('\n')) {
+      const QString text = fromGbk(line).trimmed();
+      if (text.startsWith(u'['))
+        section = text.mid(1, text.size() - 2);
+      else if (text.contains(u'='))
+        found.push_back({section, text.left(text.indexOf(u'='))});
+    }
+    found.push_back({QStringLiteral("TUIO"), QStringLiteral("目标")});
+    if (found.size() != 29) fail("a first save writes 28 entries", QString::number(found.size() - 1));
+    QFile::remove(file);
+    return found;
+  }();
+  return entries;
+}
+
+inline bool sameEntry(const Entry& a, const Entry& b) {
+  return a.section.compare(b.section, Qt::CaseInsensitive) == 0 && a.key.compare(b.key, Qt::CaseInsensitive) == 0;
 }
 
 }  // namespace vornix::fuzz

@@ -23,36 +23,7 @@ using fuzz::shown;
 
 namespace {
 
-struct Entry {
-  QString section, key;
-};
 
-// The entries the program owns: those a first save writes, and the TUIO target it reads.
-const std::vector<Entry>& ownEntries() {
-  static const std::vector<Entry> entries = [] {
-    const QString file = fuzz::scratch().filePath(QStringLiteral("first-save.ini"));
-    fuzz::ConfiguredSystem fresh(file);
-    fresh.save(file);
-    std::vector<Entry> found;
-    QString section;
-    for (const QByteArray& line : fuzz::readBytes(file).split('\n')) {
-      const QString text = fromGbk(line).trimmed();
-      if (text.startsWith(u'['))
-        section = text.mid(1, text.size() - 2);
-      else if (text.contains(u'='))
-        found.push_back({section, text.left(text.indexOf(u'='))});
-    }
-    found.push_back({QStringLiteral("TUIO"), QStringLiteral("目标")});
-    if (found.size() != 29) fuzz::fail("a first save writes 28 entries", QString::number(found.size() - 1));
-    QFile::remove(file);
-    return found;
-  }();
-  return entries;
-}
-
-bool sameEntry(const Entry& a, const Entry& b) {
-  return a.section.compare(b.section, Qt::CaseInsensitive) == 0 && a.key.compare(b.key, Qt::CaseInsensitive) == 0;
-}
 
 // A value the file holds exactly as given: no control character, no blank at either end, every
 // character in GBK, short enough for the 256-byte read buffer.
@@ -85,8 +56,12 @@ QByteArray withoutBreak(QByteArray line) {
 
 // One write changes one line or adds the key's line (and its section's header) and touches
 // nothing else, but the line break a last line without one gets before a line added after it.
-void expectOnlyTheEntryChanged(const QByteArray& before, const QByteArray& after, const Entry& entry) {
-  const std::vector<QByteArray> old = linesOf(before), now = linesOf(after);
+void expectOnlyTheEntryChanged(const QByteArray& before, const QByteArray& after, const fuzz::Entry& entry) {
+  // A UTF-8 byte-order mark stays in front and is no line of the file.
+  const QByteArray mark("\xEF\xBB\xBF");
+  const bool utf8 = before.startsWith(mark);
+  if (utf8) expect(after.startsWith(mark), "the byte-order mark stays");
+  const std::vector<QByteArray> old = linesOf(before.mid(utf8 ? 3 : 0)), now = linesOf(after.mid(utf8 ? 3 : 0));
   std::size_t head = 0;
   while (head < old.size() && head < now.size() && old[head] == now[head]) ++head;
   std::size_t tail = 0;
@@ -99,7 +74,6 @@ void expectOnlyTheEntryChanged(const QByteArray& before, const QByteArray& after
                          QStringLiteral("\nafter:  ") + shown(QString::fromLatin1(after));
 
   // Names are written in the file's encoding: UTF-8 after a byte-order mark, else GBK.
-  const bool utf8 = before.startsWith("\xEF\xBB\xBF");
   const auto encode = [utf8](const QString& name) { return utf8 ? name.toUtf8() : toGbk(name); };
   const QByteArray keyLine = encode(entry.key) + '=';
   if (removed.empty() && added.empty()) return;  // the value was already there
@@ -128,9 +102,9 @@ void expectOnlyTheEntryChanged(const QByteArray& before, const QByteArray& after
   expect(added.back().startsWith(keyLine), "a new key line starts with the key and \"=\"", detail);
 }
 
-Entry pickEntry(const std::optional<QByteArray>& trailer, std::size_t size, QString& value) {
-  const std::vector<Entry>& own = ownEntries();
-  Entry entry = own[size % own.size()];
+fuzz::Entry pickEntry(const std::optional<QByteArray>& trailer, std::size_t size, QString& value) {
+  const std::vector<fuzz::Entry>& own = fuzz::ownEntries();
+  fuzz::Entry entry = own[size % own.size()];
   value = QStringLiteral("60");
   if (!trailer) return entry;
   const QList<QByteArray> fields = trailer->split('\0');
@@ -140,9 +114,9 @@ Entry pickEntry(const std::optional<QByteArray>& trailer, std::size_t size, QStr
   return entry;
 }
 
-void checkOneWrite(const QString& path, const QByteArray& fileBytes, const Entry& entry, const QString& value) {
+void checkOneWrite(const QString& path, const QByteArray& fileBytes, const fuzz::Entry& entry, const QString& value) {
   std::vector<QString> ownBefore;
-  for (const Entry& own : ownEntries()) ownBefore.push_back(ReadIniValue(path, own.section, own.key));
+  for (const fuzz::Entry& own : fuzz::ownEntries()) ownBefore.push_back(ReadIniValue(path, own.section, own.key));
   ReadIniValue(path, entry.section, entry.key);
 
   const bool written = WriteIniValue(path, entry.section, entry.key, value);
@@ -150,16 +124,16 @@ void checkOneWrite(const QString& path, const QByteArray& fileBytes, const Entry
   const QString what = shown(entry.section) + u'/' + shown(entry.key) + QStringLiteral(" = ") + shown(value);
   if (!written) {
     expect(after == fileBytes, "a refused write leaves the file as it was", what);
-    for (const Entry& own : ownEntries())
-      expect(!sameEntry(own, entry), "the program's own entries can always be written", what);
+    for (const fuzz::Entry& own : fuzz::ownEntries())
+      expect(!fuzz::sameEntry(own, entry), "the program's own entries can always be written", what);
     return;
   }
   const QString readBack = ReadIniValue(path, entry.section, entry.key);
   if (storedAsGiven(value))
     expect(readBack == value, "a read after a write gives what was written", what + QStringLiteral(", read ") + shown(readBack));
-  for (std::size_t i = 0; i < ownEntries().size(); ++i) {
-    const Entry& own = ownEntries()[i];
-    if (sameEntry(own, entry)) continue;
+  for (std::size_t i = 0; i < fuzz::ownEntries().size(); ++i) {
+    const fuzz::Entry& own = fuzz::ownEntries()[i];
+    if (fuzz::sameEntry(own, entry)) continue;
     expect(ReadIniValue(path, own.section, own.key) == ownBefore[i], "a write leaves the other entries as they were",
            what + QStringLiteral(" changed ") + shown(own.section) + u'/' + shown(own.key));
   }
@@ -183,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const QString path = fuzz::scratch().filePath(QStringLiteral("Vornix配置文件.ini"));
   fuzz::writeBytes(path, fileBytes);
   QString value;
-  const Entry entry = pickEntry(trailer, size, value);
+  const fuzz::Entry entry = pickEntry(trailer, size, value);
   checkOneWrite(path, fileBytes, entry, value);
 
   return 0;

@@ -21,7 +21,7 @@ build: setup
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	bash scripts/run.sh $(BUILD)
+	bash scripts/run.sh $(BUILD) $(MODE)
 
 package: build
 	cmake --build $(BUILD) --target package

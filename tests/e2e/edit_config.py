@@ -27,22 +27,27 @@ def edit(text, changes):
     return "\r\n".join(lines)
 
 
+def write(source, target, values):
+    """Copies file source to target with values {"SECTION/KEY": value} set."""
+    changes = {tuple(name.split("/", 1)): str(value) for name, value in values.items()}
+    with open(source, encoding="gbk", newline="") as f:
+        text = f.read()
+    with open(target, "w", encoding="gbk", newline="") as f:
+        f.write(edit(text, changes))
+
+
 def main(argv):
     if len(argv) < 3:
         sys.stderr.write(__doc__)
         return 2
-    changes = {}
+    values = {}
     for assignment in argv[3:]:
         name, sep, value = assignment.partition("=")
-        section, slash, key = name.partition("/")
-        if not sep or not slash:
+        if not sep or "/" not in name:
             sys.stderr.write("edit_config.py: expected SECTION/KEY=VALUE, got %r\n" % assignment)
             return 2
-        changes[(section, key)] = value
-    with open(argv[1], encoding="gbk", newline="") as source:
-        text = source.read()
-    with open(argv[2], "w", encoding="gbk", newline="") as target:
-        target.write(edit(text, changes))
+        values[name] = value
+    write(argv[1], argv[2], values)
     return 0
 
 

@@ -5,35 +5,17 @@
 # once, where the first touch maps, the pointer follows the touches, and the button comes up
 # once, at the first frame without a touch, where the last touch mapped.
 set -euo pipefail
-
-for tool in xvfb-run xdotool ffmpeg; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
-done
-/usr/bin/python3 -c 'import tkinter' 2>/dev/null || { echo "skip: python3-tk is not installed"; exit 0; }
-here=$(cd "$(dirname "$0")" && pwd)
-bin=${VORNIX_BIN:?VORNIX_BIN must name the program}
-source_dir=${VORNIX_SOURCE_DIR:-$(cd "$here/../.." && pwd)}
-
-# The screen is the configured mouse range of the shipped configuration.
-if [ -z "${VORNIX_IN_XVFB:-}" ]; then
-  exec timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" \
-    env VORNIX_IN_XVFB=1 bash "$0" "$@"
-fi
-
-work=$(mktemp -d)
+source "$(dirname "$0")/e2e.sh"
 source "$here/click_recorder.sh"
-trap 'stop_click_recorder; rm -rf "$work"' EXIT
-
-fail() {
-  echo "FAIL: $*"
-  [ -f "$work/clicks" ] && { echo "recorded:"; cat "$work/clicks"; }
-  [ -f "$work/trace" ] && { echo "trace:"; cat "$work/trace"; }
-  exit 1
-}
-py() { /usr/bin/python3 -B "$@"; }
+need_tools xvfb-run xdotool ffmpeg
+/usr/bin/python3 -c 'import tkinter' 2>/dev/null || { echo "skip: python3-tk is not installed"; exit 0; }
+need_program
+# The screen is the configured mouse range of the shipped configuration.
+under_xvfb 120 "-screen 0 1024x768x24"
+show_on_failure="clicks trace stderr"
 
 timeout 120 /usr/bin/python3 -B "$source_dir/scripts/make_clips.py" "$work" drag >/dev/null || fail "the clips were not made"
-py "$here/edit_config.py" "$source_dir/share/demo/Vornix配置文件.ini" "$work/drag.ini" \
+py "$here/edit_config.py" "$demo_config" "$work/drag.ini" \
   "系统/控制鼠标拖动点击=1" "系统/鼠标移动=1" "系统/鼠标点击=0" || fail "the configuration was not written"
 expected=$(py "$here/clip_expect.py" drag "$work/drag.json" 2 0 0 1024 768)
 runs=$(grep -c '^press' <<<"$expected")

@@ -6,10 +6,9 @@
 # copied into folders of its own and run as an unprivileged user, for whom read-only means it.
 set -euo pipefail
 
-bin=${VORNIX_BIN:?VORNIX_BIN must name the program}
+source "$(dirname "$0")/e2e.sh"
+need_program
 name="Vornix配置文件.ini"
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 chmod 755 "$work"
 
 as_user=()
@@ -30,7 +29,7 @@ loaded() {
   # setpriv and env hand their process over to the program, so the signal below reaches it.
   "${as_user[@]}" env "$@" --headless --trace --source demo --pointer none >"$out" 2>&1 &
   local pid=$!
-  for _ in $(seq 300); do grep -q '^[0-9]* config load ' "$out" && break; sleep 0.1; done
+  wait_until 30 grep -q '^[0-9]* config load ' "$out" || true
   kill -TERM "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   sed -n 's/^[0-9]* config load //p' "$out" | head -1

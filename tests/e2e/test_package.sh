@@ -4,19 +4,12 @@
 # into a scratch root whose program runs on its own, its desktop entry and user unit validated.
 set -euo pipefail
 
-build=${VORNIX_BUILD_DIR:?VORNIX_BUILD_DIR must name the build folder}
-source_dir=${VORNIX_SOURCE_DIR:?VORNIX_SOURCE_DIR must name the source folder}
+source "$(dirname "$0")/e2e.sh"
 for tool in cpack dpkg-deb readelf desktop-file-validate systemd-analyze; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
 done
 
-work=$(mktemp -d)
-vornix=""
-cleanup() {
-  [ -n "$vornix" ] && kill "$vornix" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# Every check runs; the test fails at the end.
 failures=0
 fail() { echo "FAIL: $*"; failures=1; }
 
@@ -64,27 +57,22 @@ verify=$(systemd-analyze --user verify --man=no "$unit" 2>&1) || true
 grep -qx 'ExecStart=/usr/bin/vornix --pointer auto' "$unit" || fail "the unit does not start /usr/bin/vornix --pointer auto"
 
 # The unpacked program runs without the build tree, from a folder of its own.
-program="$root/usr/bin/vornix"
+bin="$root/usr/bin/vornix"
 cd "$work"
-[ "$("$program" --version)" = "vornix $version" ] || fail "--version does not say vornix $version"
+[ "$("$bin" --version)" = "vornix $version" ] || fail "--version does not say vornix $version"
 if ls /dev/video* >/dev/null 2>&1; then
-  "$program" --list-sources | grep -vq '^/dev/video' && fail "--list-sources printed a line that names no device"
+  "$bin" --list-sources | grep -vq '^/dev/video' && fail "--list-sources printed a line that names no device"
 else
-  [ "$("$program" --list-sources)" = "no video device was found" ] || fail "--list-sources without a camera"
+  [ "$("$bin" --list-sources)" = "no video device was found" ] || fail "--list-sources without a camera"
 fi
 
 mkdir "$work/home"
-HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
-  "$program" --headless --trace --source demo --pointer none >"$work/trace" 2>"$work/stderr" &
-vornix=$!
+HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" start_vornix --headless --trace --source demo --pointer none
 # Two meter readings: two seconds of running (a busy machine may take a while to start it).
-for _ in $(seq 600); do [ "$(grep -c ' fps ' "$work/trace")" -ge 2 ] && break; sleep 0.1; done
-kill -TERM "$vornix"
-status=0
-wait "$vornix" || status=$?
-vornix=""
-[ "$(grep -c ' fps ' "$work/trace")" -ge 2 ] || { fail "no fps lines from the unpacked program"; cat "$work/stderr"; }
-[ "$status" -eq 0 ] || fail "SIGTERM ended the unpacked program with status $status"
+two_readings() { [ "$(in_trace ' fps ')" -ge 2 ]; }
+wait_until 60 two_readings || true
+stop_vornix
+two_readings || { fail "no fps lines from the unpacked program"; cat "$work/stderr"; }
 
 [ "$failures" -eq 0 ] && echo "ok: $(basename "$deb"): files, Depends, no build paths, runs unpacked, entry and unit valid"
 exit "$failures"

@@ -3,44 +3,24 @@
 # pointer. Under Xvfb standing in for XWayland, with WAYLAND_DISPLAY set, the driver must leave
 # the X pointer alone and, without /dev/uinput access, say once how to grant it.
 set -euo pipefail
+source "$(dirname "$0")/e2e.sh"
+need_tools xvfb-run xdotool
+need_program
+# -noreset: the pointer set by xdotool stays when xdotool leaves.
+under_xvfb 120 "-screen 0 1024x768x24 -noreset"
 
-for tool in xvfb-run xdotool; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
-done
-bin=${VORNIX_BIN:?VORNIX_BIN must name the program}
-source_dir=${VORNIX_SOURCE_DIR:?VORNIX_SOURCE_DIR must name the source folder}
-
-if [ -z "${VORNIX_IN_XVFB:-}" ]; then
-  # -noreset: the pointer set by xdotool stays when xdotool leaves.
-  exec timeout 120 xvfb-run -a -s "-screen 0 1024x768x24 -noreset" env VORNIX_IN_XVFB=1 bash "$0" "$@"
-fi
-
-work=$(mktemp -d)
-vornix=""
-cleanup() {
-  [ -n "$vornix" ] && kill "$vornix" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; echo "--- stderr"; cat "$work/stderr" || true; exit 1; }
-
-cp "$source_dir/share/demo/Vornix配置文件.ini" "$work/"
+cp "$demo_config" "$work/"
 xdotool mousemove 600 500
-WAYLAND_DISPLAY=wayland-vornix-test "$bin" --headless --source demo --trace \
-  --config "$work/Vornix配置文件.ini" >"$work/trace" 2>"$work/stderr" &
-vornix=$!
+WAYLAND_DISPLAY=wayland-vornix-test start_vornix --headless --source demo --trace --config "$work/Vornix配置文件.ini"
 
-for _ in $(seq 100); do [ "$(grep -c ' cursor ' "$work/trace")" -ge 5 ] && break; sleep 0.1; done
-[ "$(grep -c ' cursor ' "$work/trace")" -ge 5 ] || fail "the demo scene moved no cursor"
+cursor_moved() { [ "$(in_trace ' cursor ')" -ge 5 ]; }
+wait_until 10 cursor_moved || fail "the demo scene moved no cursor"
 location=$(xdotool getmouselocation)
 case "$location" in
   "x:600 y:500 "*) ;;
   *) fail "XTest moved XWayland's pointer to '$location'" ;;
 esac
-
-kill -TERM "$vornix"
-wait "$vornix" || fail "SIGTERM ended the program with a failure"
-vornix=""
+stop_vornix
 
 if [ -w /dev/uinput ]; then echo "ok: X pointer untouched (uinput took the output)"; exit 0; fi
 [ "$(grep -c '^vornix: ' "$work/stderr")" -eq 1 ] || fail "the notice is not said exactly once"

@@ -3,26 +3,13 @@
 # known points and click there; a recorder window over the whole screen notes where the
 # presses and releases arrive.
 set -euo pipefail
-
-if ! command -v xvfb-run >/dev/null; then
-  echo "skip: xvfb-run is not installed"
-  exit 0
-fi
-here=$(cd "$(dirname "$0")" && pwd)
-build=${VORNIX_BUILD_DIR:?VORNIX_BUILD_DIR must name the build folder}
+source "$(dirname "$0")/e2e.sh"
+source "$here/click_recorder.sh"
+need_tools xvfb-run
 tests_bin=$build/tests/test_platform
 [ -x "$tests_bin" ] || { echo "FAIL: $tests_bin is not built"; exit 1; }
-
-if [ -z "${VORNIX_IN_XVFB:-}" ]; then
-  exec timeout 180 xvfb-run -a -s "-screen 0 1024x768x24" \
-    env VORNIX_IN_XVFB=1 bash "$0" "$@"
-fi
-
-work=$(mktemp -d)
-source "$here/click_recorder.sh"
-trap 'stop_click_recorder; rm -rf "$work"' EXIT
-
-fail() { echo "FAIL: $*"; [ -f "$work/clicks" ] && { echo "recorded:"; cat "$work/clicks"; }; exit 1; }
+under_xvfb 180 "-screen 0 1024x768x24"
+show_on_failure="clicks"
 
 start_click_recorder
 

@@ -8,20 +8,13 @@ receiver in a read of its own even on a busy machine: two messages in one read w
 the first. The receiver's cursor must visit exactly the points the sender wrote, in order, none
 doubled and none missing, and those are the clip's touches mapped onto the sender's screen.
 """
-import json
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-sys.path.insert(0, HERE)
+import e2e  # noqa: E402
 from clip_expect import mapped, reported  # noqa: E402
-from serial_rig import SOURCE_DIR, Program, PtyPair, parse, relay_config  # noqa: E402
-
-BIN = os.environ.get("VORNIX_BIN", "")
+from serial_rig import PtyPair, relay_config  # noqa: E402
 
 
 def position(message):
@@ -29,43 +22,21 @@ def position(message):
     return int(message[10:14]), int(message[17:21])
 
 
-def main():
-    if not BIN or not os.access(BIN, os.X_OK):
-        print("FAIL: VORNIX_BIN does not name the built program")
-        return 1
-    if shutil.which("socat") is None:
-        print("FAIL: socat is missing (scripts/setup.sh installs it)")
-        return 1
-
-    work = tempfile.mkdtemp(prefix="vornix-serial-chain-")
+def main(work):
+    e2e.need("socat")
+    clip = e2e.make_clip(work, "hop", "--no-video")
     line = PtyPair(work)
-    receiver = None
-    failures = []
+    line.plug_in()
+    receiver = e2e.Program("demo", relay_config(os.path.join(work, "receiver.ini"), "receive", 4),
+                           "--serial", "1=" + line.b)
     try:
-        subprocess.run([sys.executable, os.path.join(SOURCE_DIR, "scripts", "make_clips.py"), work,
-                        "--no-video", "hop"], check=True, timeout=120, stdout=subprocess.DEVNULL)
-        with open(os.path.join(work, "hop.json")) as f:
-            clip = json.load(f)
-        line.plug_in()
-        receiver_config = os.path.join(work, "receiver.ini")
-        relay_config(receiver_config, "receive", 4)
-        sender_config = os.path.join(work, "sender.ini")
-        relay_config(sender_config, "send", 0)
-
-        receiver = Program([BIN, "--headless", "--pointer", "none", "--trace", "--source", "demo",
-                            "--config", receiver_config, "--serial", "1=" + line.b])
-        if not receiver.wait_for(lambda e, f: e == "mode" and f == ["4"]):
-            failures.append("the receiver did not start in mode 4")
-            return 1
-
-        sender = subprocess.run(
-            [BIN, "--headless", "--pointer", "none", "--trace", "--step", "--exit-at-end",
-             "--source", os.path.join(work, clip["pattern"]), "--config", sender_config,
-             "--serial", "1=" + line.a], capture_output=True, text=True, timeout=60)
-        if sender.returncode != 0:
-            failures.append("the sender ended with status %d: %s" % (sender.returncode, sender.stderr))
-        sent = [position(fields[0]) for event, fields in filter(None, map(parse, sender.stdout.splitlines()))
-                if event == "serial-send"]
+        if not e2e.check(receiver.wait_for(lambda e, f: e == "mode" and f == ["4"]),
+                         "the receiver did not start in mode 4"):
+            return
+        sender = e2e.play(os.path.join(work, clip["pattern"]), relay_config(os.path.join(work, "sender.ini"), "send", 0),
+                          "--serial", "1=" + line.a)
+        e2e.check(sender.returncode == 0, "the sender ended with status %d: %s" % (sender.returncode, sender.stderr))
+        sent = [position(fields[0]) for event, fields in e2e.events(sender.stdout) if event == "serial-send"]
 
         def cursors():
             return [tuple(int(v) for v in fields) for _, fields in receiver.of("cursor")]
@@ -76,24 +47,12 @@ def main():
         touches = reported(clip["touches"]["stride2"])
         seen = [mapped(x, y, 0, 0, 1024, 768) for _, x, y in touches]
         print("sender wrote %d points, receiver moved the cursor %d times" % (len(sent), len(cursors())))
-        if sent != seen:
-            failures.append("the sender wrote %s\n  for the clip's touches %s" % (sent, seen))
-        if cursors() != sent:
-            failures.append("the receiver moved to %s\n  the sender wrote %s" % (cursors(), sent))
+        e2e.check(sent == seen, "the sender wrote %s\n  for the clip's touches %s" % (sent, seen))
+        e2e.check(cursors() == sent, "the receiver moved to %s\n  the sender wrote %s" % (cursors(), sent))
     finally:
-        status = receiver.stop() if receiver else None
-        if line.process and line.process.poll() is None:
-            line.pull_out()
-        shutil.rmtree(work, ignore_errors=True)
-        if receiver and status != 0:
-            failures.append("the receiver ended with status %s: %s" % (status, receiver.stderr))
-        for failure in failures:
-            print("FAIL: " + failure)
-    if failures:
-        return 1
-    print("OK")
-    return 0
+        status = receiver.stop()
+        e2e.check(status == 0, "the receiver ended with status %s: %s" % (status, receiver.stderr))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.run(main))

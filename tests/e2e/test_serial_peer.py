@@ -9,17 +9,12 @@ out and plugged back in while the relay is on: the receiver closes its port, say
 and takes messages again once the line is back.
 """
 import os
-import shutil
 import sys
-import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-sys.path.insert(0, HERE)
-from serial_rig import Program, PtyPair, relay_config  # noqa: E402
-
-BIN = os.environ.get("VORNIX_BIN", "")
+import e2e  # noqa: E402
+from serial_rig import PtyPair, relay_config  # noqa: E402
 
 # What the peer writes, a group at a time: the chunks of a group are written with a pause
 # between them; after each group the peer waits until the receiver has settled. Each group
@@ -37,15 +32,6 @@ GROUPS = [
     ("the origin", [b":::MOUSEX=0000,Y=0000."], [(0, 1)]),
 ]
 
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL: " + message)
-    return condition
-
 
 def cursors(program):
     return [tuple(int(v) for v in fields) for _, fields in program.of("cursor")]
@@ -61,33 +47,23 @@ def send_groups(peer, receiver):
         if points:
             receiver.wait_for(lambda e, f: e == "cursor" and len(cursors(receiver)) >= before + len(points), 5)
         receiver.collect(0.3)  # anything the rules do not allow would show by now
-        check(cursors(receiver)[before:] == points,
-              "%s: the receiver injected %s, want %s" % (label, cursors(receiver)[before:], points))
+        e2e.check(cursors(receiver)[before:] == points,
+                  "%s: the receiver injected %s, want %s" % (label, cursors(receiver)[before:], points))
 
 
-def main():
-    if not BIN or not os.access(BIN, os.X_OK):
-        print("FAIL: VORNIX_BIN does not name the built program")
-        return 1
+def main(work):
     try:
         import serial  # python3-serial
     except ImportError:
-        print("FAIL: python3-serial is missing (scripts/setup.sh installs it)")
-        return 1
-    if shutil.which("socat") is None:
-        print("FAIL: socat is missing (scripts/setup.sh installs it)")
-        return 1
-
-    work = tempfile.mkdtemp(prefix="vornix-serial-peer-")
+        print("FAIL: python3-serial is not installed (scripts/setup.sh installs it)")
+        sys.exit(1)
+    e2e.need("socat")
     line = PtyPair(work)
-    receiver = None
+    line.plug_in()
+    receiver = e2e.Program("demo", relay_config(os.path.join(work, "receiver.ini"), "receive", 4),
+                           "--serial", "1=" + line.b)
     try:
-        line.plug_in()
-        config = os.path.join(work, "receiver.ini")
-        relay_config(config, "receive", 4)
-        receiver = Program([BIN, "--headless", "--pointer", "none", "--trace", "--source", "demo",
-                            "--config", config, "--serial", "1=" + line.b])
-        check(receiver.wait_for(lambda e, f: e == "mode" and f == ["4"]), "the receiver did not start in mode 4")
+        e2e.check(receiver.wait_for(lambda e, f: e == "mode" and f == ["4"]), "the receiver did not start in mode 4")
 
         peer = serial.Serial(line.a, 115200, bytesize=8, parity="N", stopbits=1, timeout=1)
         send_groups(peer, receiver)
@@ -95,34 +71,25 @@ def main():
         print("== the line pulled out and plugged back in")
         peer.close()
         line.pull_out()
-        check(receiver.wait_for(lambda e, f: e == "error", 5), "the receiver did not notice the line going")
+        e2e.check(receiver.wait_for(lambda e, f: e == "error", 5), "the receiver did not notice the line going")
         receiver.collect(1.5)  # a few reopen attempts fail meanwhile
         line.plug_in()
         peer = serial.Serial(line.a, 115200, timeout=1)
         receiver.collect(1.5)  # the receiver reopens within a second
         peer.write(b":::MOUSEX=0321,Y=0654.")
         peer.flush()
-        check(receiver.wait_for(lambda e, f: e == "cursor", 5) and cursors(receiver)[-1] == (321, 654),
-              "no point taken after the line came back: %s" % cursors(receiver)[-1:])
+        e2e.check(receiver.wait_for(lambda e, f: e == "cursor", 5) and cursors(receiver)[-1] == (321, 654),
+                  "no point taken after the line came back: %s" % cursors(receiver)[-1:])
         errors = receiver.of("error")
-        check(len(errors) == 1, "one outage should give one error line, got %s" % errors)
+        e2e.check(len(errors) == 1, "one outage should give one error line, got %s" % errors)
         peer.close()
     finally:
-        status = receiver.stop() if receiver else None
-        if receiver and receiver.stderr:
+        status = receiver.stop()
+        if receiver.stderr:
             print(receiver.stderr.rstrip())
-        if line.process and line.process.poll() is None:
-            line.pull_out()
-        shutil.rmtree(work, ignore_errors=True)
-    check(status == 0, "the receiver ended with status %s" % status)
-    received = [" ".join(f) for _, f in receiver.of("serial-recv")]
-    print("received: " + ", ".join(received))
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("OK")
-    return 0
+        e2e.check(status == 0, "the receiver ended with status %s" % status)
+        print("received: " + ", ".join(" ".join(f) for _, f in receiver.of("serial-recv")))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.run(main))

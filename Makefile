@@ -30,11 +30,11 @@ build-asan: setup
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORNIX_SANITIZE=ON -DVORNIX_BUILD_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-# ThreadSanitizer (clang): only the tests of the modules that run threads of their own.
+# ThreadSanitizer (clang): the tests of the capture thread, and the program on real sources.
 build-tsan: setup
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DVORNIX_TSAN=ON -DVORNIX_BUILD_BENCH=OFF
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target unit_tests
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target unit_tests vornix
 
 # libFuzzer (clang) with AddressSanitizer and UndefinedBehaviorSanitizer: only the fuzz targets.
 build-fuzz: setup

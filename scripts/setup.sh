@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev
   qt6-base-dev qt6-serialport-dev libgl-dev
   libopencv-dev
   libxtst-dev libx11-dev libxrandr-dev libevdev-dev
@@ -13,7 +14,7 @@ packages=(
   fonts-wqy-zenhei
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   python3 python3-tk python3-serial
-  socat ffmpeg iproute2
+  socat ffmpeg iproute2 gstreamer1.0-plugins-base
   dpkg-dev file help2man desktop-file-utils systemd
 )
 

@@ -12,7 +12,8 @@ namespace vornix {
 
 namespace {
 
-// One conversion descriptor per call: iconv state is not shareable between threads.
+// iconv state is not shareable between threads, and opening a descriptor looks the codec up
+// on disk: each thread opens its two descriptors once and resets them before every use.
 class Converter {
 public:
   Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
@@ -21,6 +22,20 @@ public:
   }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
+
+  static Converter& toGbk() {
+    thread_local Converter converter("GBK", "UTF-32LE");
+    return converter.reset();
+  }
+  static Converter& fromGbk() {
+    thread_local Converter converter("UTF-32LE", "GBK");
+    return converter.reset();
+  }
+
+  Converter& reset() {
+    if (valid()) iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    return *this;
+  }
 
   bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
@@ -58,7 +73,7 @@ QByteArray toGbk(QStringView text) {
   const QList<uint> ucs4 = text.toUcs4();
   std::vector<char> out;
   out.reserve(static_cast<std::size_t>(text.size()) * 2);
-  Converter converter("GBK", "UTF-32LE");
+  Converter& converter = Converter::toGbk();
   if (!converter.valid()) return text.toLatin1();
   std::vector<char> in(ucs4.size() * 4);
   for (qsizetype i = 0; i < ucs4.size(); ++i) {
@@ -75,7 +90,7 @@ QByteArray toGbk(QStringView text) {
 QString fromGbk(QByteArrayView bytes) {
   std::vector<char> out;
   out.reserve(static_cast<std::size_t>(bytes.size()) * 4);
-  Converter converter("UTF-32LE", "GBK");
+  Converter& converter = Converter::fromGbk();
   if (!converter.valid()) return QString::fromLatin1(bytes);
   converter.run(bytes.data(), static_cast<std::size_t>(bytes.size()), out, [](std::vector<char>& o) {
     const char replacement[4] = {char(0xFD), char(0xFF), 0, 0};

@@ -22,7 +22,7 @@ constexpr qsizetype kWriteBufferCharacters = 256;  // the value with its NUL, cu
 constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
 // One line of the file as it stands on disk: its text and the line break that ended it
-// ("\r\n", "\n", or nothing for a last line without one).
+// ("\r\n", "\n", or for the last line "\r" or nothing).
 struct Line {
   QByteArray content;
   QByteArray ending;
@@ -34,7 +34,9 @@ std::vector<Line> splitLines(const QByteArray& bytes) {
   while (start < bytes.size()) {
     const qsizetype newline = bytes.indexOf('\n', start);
     if (newline < 0) {
-      lines.push_back({bytes.mid(start), {}});
+      // A file cut right after the CR of a CR LF still ends its last line there.
+      const bool cr = bytes.endsWith('\r');
+      lines.push_back({bytes.mid(start, bytes.size() - start - (cr ? 1 : 0)), cr ? QByteArray("\r") : QByteArray()});
       break;
     }
     qsizetype end = newline;
@@ -156,11 +158,16 @@ QString storedValue(const QString& value) {
   return text;
 }
 
-bool storableName(const QString& name, const char* forbidden) {
-  if (name.trimmed().isEmpty()) return false;
+// A name the file can hold so that a read finds it again: GBK has every character, no blank
+// at either end (the reader trims them), no line break, and nothing that would make the line
+// another thing (a "]" ending a section name early, a key line read as a section header or
+// a comment, an "=" inside a key).
+bool storableName(const QString& name, bool isKey) {
+  if (name.isEmpty() || isBlank(name.front().toLatin1()) || isBlank(name.back().toLatin1())) return false;
   for (const QChar c : name)
-    if (c == u'\0' || c == u'\r' || c == u'\n' || c == QLatin1Char(*forbidden)) return false;
-  return true;
+    if (c == u'\0' || c == u'\r' || c == u'\n' || c == (isKey ? u'=' : u']')) return false;
+  if (isKey && (name.front() == u'[' || name.front() == u';')) return false;
+  return fromGbk(toGbk(name)) == name;
 }
 
 // Whether what was written reached the disk; a file system that cannot synchronise a file
@@ -246,7 +253,7 @@ QString ReadIniValue(const QString& file, const QString& section, const QString&
 // A new key follows the last key line of its section (blank lines and comments after it stay
 // after it), a new section goes to the end of the file without a blank line before it.
 bool WriteIniValue(const QString& file, const QString& section, const QString& key, const QString& value) {
-  if (!storableName(section, "]") || !storableName(key, "="))
+  if (!storableName(section, false) || !storableName(key, true))
     return fail(file, QStringLiteral("section or key name cannot be stored"));
 
   QByteArray bytes;
@@ -258,7 +265,7 @@ bool WriteIniValue(const QString& file, const QString& section, const QString& k
   Document document(bytes);
   std::vector<Line>& lines = document.lines;
   QByteArray ending = "\r\n";
-  if (!lines.empty() && !lines.front().ending.isEmpty()) ending = lines.front().ending;
+  if (!lines.empty() && lines.front().ending.endsWith('\n')) ending = lines.front().ending;
 
   const QByteArray valueBytes = document.encode(storedValue(value));
   const Place place = locate(document, section, key);
@@ -278,7 +285,12 @@ bool WriteIniValue(const QString& file, const QString& section, const QString& k
       lines.push_back(keyLine);
       insertAt = lines.size() - 2;
     }
-    if (insertAt > 0 && lines[insertAt - 1].ending.isEmpty()) lines[insertAt - 1].ending = ending;
+    // The line before the new ones ends with a whole line break.
+    if (insertAt > 0) {
+      QByteArray& before = lines[insertAt - 1].ending;
+      if (before.isEmpty()) before = ending;
+      if (before == "\r") before += '\n';
+    }
   }
   return store(file, document.bytes(), bytes, existed);
 }

@@ -33,6 +33,7 @@ public:
     long long pointShift = 0;  // decimal exponent contributed by the position of the point
     bool seenPoint = false;
     bool anyDigit = false;
+    bool dropped = false;  // a non-zero digit beyond the kept ones
     while (pos_ < text_.size()) {
       const QChar c = text_[pos_];
       if (isAsciiDigit(c)) {
@@ -41,8 +42,9 @@ public:
           if (digits.size() < kMaxDigits) {
             digits.push_back(static_cast<char>(c.unicode()));
             if (seenPoint) --pointShift;
-          } else if (!seenPoint) {
-            ++pointShift;  // digits beyond double precision only scale the number
+          } else {
+            if (!seenPoint) ++pointShift;  // digits beyond the kept ones only scale the number
+            if (c != u'0') dropped = true;
           }
         } else if (seenPoint) {
           --pointShift;
@@ -59,7 +61,13 @@ public:
     }
     if (!anyDigit || digits.empty()) return negative ? -0.0 : 0.0;
 
-    const long long exponent = readExponent() + pointShift;
+    long long exponent = readExponent() + pointShift;
+    if (dropped) {
+      // The kept digits may end exactly halfway between two doubles; the digits dropped after
+      // them put the number above that half, which one more digit says.
+      digits.push_back('1');
+      --exponent;
+    }
     // Order of magnitude of the leading digit: beyond the range of a double either way.
     const long long magnitude = exponent + static_cast<long long>(digits.size()) - 1;
     double value;
@@ -77,7 +85,8 @@ public:
   }
 
 private:
-  static constexpr std::size_t kMaxDigits = 800;  // far beyond what a double can tell apart
+  // More than the 767 significant digits a halfway point between two doubles can have.
+  static constexpr std::size_t kMaxDigits = 800;
 
   bool at(char16_t c) const { return pos_ < text_.size() && text_[pos_] == c; }
 

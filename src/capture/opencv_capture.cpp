@@ -102,9 +102,13 @@ VideoSource parseVideoSource(const QString& text) {
   source.location = text;
   if (text.startsWith(QLatin1String("/dev/"))) {
     source.kind = SourceKind::Device;
-    static const QRegularExpression number(QStringLiteral("^/dev/video(\\d+)$"));
+    // The index of a node written as the system names it; /dev/video007 or a number past int
+    // names no such node.
+    static const QRegularExpression number(QStringLiteral("^/dev/video(0|[1-9][0-9]*)$"));
     const auto match = number.match(text);
-    if (match.hasMatch()) source.deviceIndex = match.captured(1).toInt();
+    bool isNumber = false;
+    const int nodeIndex = match.hasMatch() ? match.captured(1).toInt(&isNumber) : -1;
+    if (isNumber) source.deviceIndex = nodeIndex;
   } else if (text.contains(QLatin1Char('%'))) {
     source.kind = SourceKind::Sequence;
   } else {
@@ -345,6 +349,9 @@ void OpenCvCapture::release() {
   Reader& reader = *reader_;
   {
     std::lock_guard lock(reader.mutex);
+    // Released once: a second call (the destructor's) must not touch a device that a thread
+    // left behind may still be reading.
+    if (released_) return;
     reader.stop = true;
     released_ = true;
   }

@@ -130,8 +130,8 @@ void Configuration::Command5_Click() {
       {&f_.Check3, {kThreshold, "自动调解阀值"}}, {&f_.Check4, {kSystem, "鼠标点击"}},
       {&f_.Check6, {kSerial, "启用多图合成"}},    {&f_.Check7, {kSystem, "控制鼠标拖动点击"}},
       {&f_.Check8, {kMultiTouch, "启用多点触摸"}}};
-  for (const auto& [box, entry] : boxes)
-    step([&] { box->setValue(wholeNumberOf(read(entry.first, entry.second))); });
+  for (const auto& box : boxes)
+    step([&] { box.first->setValue(wholeNumberOf(read(box.second.first, box.second.second))); });
 
   step([&] { f_.Text7.setText(read(kSerial, "通信端口")); });
 

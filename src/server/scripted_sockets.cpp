@@ -39,6 +39,8 @@ void ScriptedTcpElement::arrive(const QString& text) {
 }
 
 void ScriptedTcpElement::peerCloses() {
+  // An element we closed raises no more events, as the system's sockets do.
+  if (state_ == TcpState::Closed) return;
   state_ = TcpState::Closing;
   if (auto raise = events.close) raise();
 }

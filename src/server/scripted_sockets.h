@@ -32,7 +32,7 @@ public:
 
   // The client sends text: it is kept for getData and the data-arrival event is raised.
   void arrive(const QString& text);
-  // The client closes its end: the close event is raised.
+  // The client closes its end: the close event is raised, unless this end was closed first.
   void peerCloses();
 
   std::vector<QString> sent;

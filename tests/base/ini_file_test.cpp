@@ -177,7 +177,21 @@ TEST_F(IniFile, NamesTheFileCannotHoldAreRefused) {
   EXPECT_FALSE(write("s]", "k", "v"));
   EXPECT_FALSE(write("s", "k=", "v"));
   EXPECT_FALSE(write("s", "k\n[x]", "v"));
+  // Read back as another name, or as another kind of line.
+  EXPECT_FALSE(write("s", " k", "v"));
+  EXPECT_FALSE(write("s ", "k", "v"));
+  EXPECT_FALSE(write("s", "[x]", "v"));
+  EXPECT_FALSE(write("s", ";k", "v"));
+  EXPECT_FALSE(write("s", QStringLiteral("k\U0001F600"), "v"));
   EXPECT_EQ(bytes(), "<missing>");
+}
+
+TEST_F(IniFile, FileCutAfterACarriageReturnEndsItsLastLineThere) {
+  put("[a]\r\nk=1\r");
+  EXPECT_EQ(read("a", "k"), "1");
+  ASSERT_TRUE(write("a", "j", "2"));
+  EXPECT_EQ(bytes(), "[a]\r\nk=1\r\nj=2\r\n");
+  EXPECT_EQ(read("a", "k"), "1");
 }
 
 TEST_F(IniFile, PythonReadsTheFileAsGbk) {

@@ -70,6 +70,15 @@ TEST(NumericValue, HugeAndTinyNumbers) {
   EXPECT_EQ(numericValue(QStringLiteral("0.") + QString(400, u'0') + QStringLiteral("1e401")), 1);
 }
 
+TEST(NumericValue, DigitsFarBeyondPrecisionStillBreakATie) {
+  // Exactly halfway between 1 and the next double, then a 1 after 800 more digits: above the
+  // half, so the number rounds up, as strtod reads it.
+  const QString half = QStringLiteral("1.00000000000000011102230246251565404236316680908203125");
+  EXPECT_EQ(numericValue(half), 1.0);
+  EXPECT_EQ(numericValue(half + QString(800, u'0') + u'1'), std::nextafter(1.0, 2.0));
+  EXPECT_EQ(numericValue(QStringLiteral("1") + QString(900, u'0') + QStringLiteral("e-900")), 1.0);
+}
+
 TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {
   EXPECT_EQ(roundHalfEven(12.5), 12);
   EXPECT_EQ(roundHalfEven(37.5), 38);

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <vector>
@@ -145,6 +149,9 @@ TEST(OpenCvSource, TextsNameTheirKind) {
   EXPECT_EQ(parseVideoSource(QStringLiteral("0")).kind, SourceKind::Device);
   EXPECT_EQ(parseVideoSource(QStringLiteral("2")).deviceIndex, 2);
   EXPECT_EQ(parseVideoSource(QStringLiteral("/dev/video3")).deviceIndex, 3);
+  // Nodes the system never names: no index is made up for them.
+  EXPECT_EQ(parseVideoSource(QStringLiteral("/dev/video007")).deviceIndex, -1);
+  EXPECT_EQ(parseVideoSource(QStringLiteral("/dev/video55555555555")).deviceIndex, -1);
   EXPECT_TRUE(parseVideoSource(QString()).firstDevice);
   EXPECT_EQ(parseVideoSource(QStringLiteral("frames/%04d.png")).kind, SourceKind::Sequence);
   EXPECT_EQ(parseVideoSource(QStringLiteral("clip.mkv")).kind, SourceKind::File);
@@ -179,6 +186,91 @@ TEST_F(Sequence, AnExceptionOfTheVideoLibraryIsAFailedRead) {
     EXPECT_EQ(frames, 2) << "step " << step;
     EXPECT_EQ(redAtCorner(slot), 15) << "step " << step;
   }
+}
+
+}  // namespace
+}  // namespace vornix::capture
+
+namespace vornix::capture {
+namespace {
+
+// A read that never returns (a playlist whose second part is a pipe nobody writes) does not hold
+// up the end: release gives up on the thread after kStopWait, and the thread, left behind, ends
+// on its own once the read returns, after the component is gone.
+TEST_F(Sequence, ReleaseLeavesAStuckReadBehindAndTheThreadEndsOnItsOwn) {
+  // Three grey frames of uncompressed YUV 4:2:0, written here (no encoder process needed).
+  QFile clip(dir_.filePath(QStringLiteral("clip.y4m")));
+  ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
+  clip.write("YUV4MPEG2 W320 H240 F10:1 Ip A1:1 C420jpeg\n");
+  for (int frame = 0; frame < 3; ++frame) clip.write("FRAME\n" + QByteArray(320 * 240 * 3 / 2, char(128)));
+  clip.close();
+  const QByteArray fifo = QFile::encodeName(dir_.filePath(QStringLiteral("stuck.y4m")));
+  ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+  QFile playlist(dir_.filePath(QStringLiteral("playlist.ffconcat")));
+  ASSERT_TRUE(playlist.open(QIODevice::WriteOnly));
+  playlist.write("ffconcat version 1.0\nfile clip.y4m\nfile stuck.y4m\n");
+  playlist.close();
+
+  auto capture = makeCapture(playlist.fileName(), false, nullptr);
+  FrameSlot slot;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  int writer = -1;
+  while (writer < 0 && std::chrono::steady_clock::now() < deadline) {
+    capture->grabToSlot(slot);
+    QThread::msleep(5);
+    writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);  // succeeds once the thread waits in it
+  }
+  ASSERT_GE(writer, 0) << "the capture thread never reached the pipe";
+  EXPECT_FALSE(slot.empty());
+
+  const auto releaseStart = std::chrono::steady_clock::now();
+  capture->release();
+  EXPECT_LT(std::chrono::steady_clock::now() - releaseStart, OpenCvCapture::kStopWait + std::chrono::milliseconds(500));
+  EXPECT_EQ(capture->grabToSlot(slot), Grab::Nothing);
+  capture.reset();
+
+  // Garbage through the pipe: the read returns, the thread left behind ends.
+  ASSERT_EQ(::write(writer, "no video", 8), 8);
+  ::close(writer);
+  QThread::msleep(300);
+}
+
+// A live source that fails mid-run and comes back: a GStreamer pipeline that ends after a few
+// frames, as a camera that drops out does, is opened again a second later and delivers again.
+// The capture thread runs all along; the user-interface thread keeps grabbing.
+TEST(LiveSource, FailingMidRunAndComingBackDeliversNewFramesAgain) {
+  const QString pipeline = QStringLiteral(
+      "gst:videotestsrc num-buffers=8 ! video/x-raw,width=320,height=240,framerate=40/1 ! videoconvert ! appsink");
+  auto capture = makeCapture(pipeline, false, nullptr);
+  auto* live = dynamic_cast<OpenCvCapture*>(capture.get());
+  ASSERT_NE(live, nullptr);
+  if (!live->isOpen()) GTEST_SKIP() << "no GStreamer test source: " << live->openError().toStdString();
+
+  // New frames, then a silence of repeated ones while the source is away, then new ones again.
+  FrameSlot slot;
+  int runs = 0;  // runs of new frames separated by a silence
+  bool inRun = false;
+  auto lastNew = std::chrono::steady_clock::now();
+  const auto deadline = lastNew + std::chrono::seconds(10);
+  while (runs < 3 && std::chrono::steady_clock::now() < deadline) {
+    const Grab grab = capture->grabToSlot(slot);
+    const auto now = std::chrono::steady_clock::now();
+    if (grab == Grab::New) {
+      if (!inRun) ++runs;
+      inRun = true;
+      lastNew = now;
+    } else if (now - lastNew > std::chrono::milliseconds(500)) {
+      inRun = false;
+    }
+    QThread::msleep(5);
+  }
+  EXPECT_EQ(runs, 3) << "the source came back after each failure";
+  EXPECT_EQ(slot.get()->size(), QSize(kFrameWidth, kFrameHeight));
+  EXPECT_FALSE(capture->finished()) << "a live source never ends";
+  const auto releaseStart = std::chrono::steady_clock::now();
+  capture->release();
+  EXPECT_LT(std::chrono::steady_clock::now() - releaseStart, OpenCvCapture::kStopWait + std::chrono::milliseconds(500));
+  EXPECT_EQ(capture->grabToSlot(slot), Grab::Nothing);
 }
 
 }  // namespace

@@ -4,18 +4,8 @@
 # Usage: scripts/screenshot_panel.sh [OUTPUT.png] [BUILD_DIR]
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-output="$(realpath -m "${1:-$root/docs/panel.png}")"
-build="$(realpath -m "${2:-$root/build}")"
-
-if [ -z "${VORNIX_IN_XVFB:-}" ]; then
-  cmake --build "$build" --target vornix
-  mkdir -p "$(dirname "$output")"
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" env VORNIX_IN_XVFB=1 bash "$0" "$output" "$build"
-fi
-
-work=$(mktemp -d)
-trap 'kill "$vornix" 2>/dev/null || true; rm -rf "$work"' EXIT
+screenshot_name=panel.png
+source "$(dirname "$0")/screenshot_common.sh"
 cp "$root/share/demo/Vornix配置文件.ini" "$work/"
 "$build/src/app/vornix" --source demo --pointer none --config "$work/Vornix配置文件.ini" &
 vornix=$!

@@ -4,19 +4,8 @@
 # Usage: scripts/screenshot_server.sh [OUTPUT.png] [BUILD_DIR]
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-output="$(realpath -m "${1:-$root/docs/server.png}")"
-build="$(realpath -m "${2:-$root/build}")"
-
-if [ -z "${VORNIX_IN_XVFB:-}" ]; then
-  cmake --build "$build" --target vornix
-  mkdir -p "$(dirname "$output")"
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" env VORNIX_IN_XVFB=1 bash "$0" "$output" "$build"
-fi
-
-work=$(mktemp -d)
-vornix=""
-trap '[ -n "$vornix" ] && kill "$vornix" 2>/dev/null; rm -rf "$work"' EXIT
+screenshot_name=server.png
+source "$(dirname "$0")/screenshot_common.sh"
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("", 0)); print(s.getsockname()[1])')
 /usr/bin/python3 -B "$root/tests/e2e/edit_config.py" "$root/share/demo/Vornix配置文件.ini" "$work/Vornix配置文件.ini" \
   "系统/程序运行直接隐藏=1" "多点触摸/启用多点触摸=1"

@@ -265,3 +265,17 @@ class TouchClient(threading.Thread):
                 while b"\0" in buffer:
                     message, buffer = buffer.split(b"\0", 1)
                     self.messages.append(message.decode("gbk"))
+
+
+def play_to_touch_client(source, config):
+    """Plays source (see play()) with a touch application on the multi-touch port; the
+    CompletedProcess and the client, whose connection has ended with the program."""
+    port = free_port()
+    client = TouchClient(port)
+    client.start()
+    done = play(source, config, "--multitouch-port", str(port))
+    client.join(10)
+    check(done.returncode == 0, "exit status %d" % done.returncode)
+    check(client.error is None, "client: %s" % client.error)
+    check(not client.is_alive(), "the connection did not end with the program")
+    return done, client

@@ -19,15 +19,7 @@ from clip_expect import mapped, reported  # noqa: E402
 def main(work):
     clip = e2e.make_clip(work, "drag", "--no-video")
     config = e2e.write_config(os.path.join(work, "multitouch.ini"), {"多点触摸/启用多点触摸": 1})
-    port = e2e.free_port()
-    client = e2e.TouchClient(port)
-    client.start()
-    done = e2e.play(os.path.join(work, clip["pattern"]), config, "--multitouch-port", str(port))
-    client.join(10)
-
-    e2e.check(done.returncode == 0, "exit status %d" % done.returncode)
-    e2e.check(client.error is None, "client: %s" % client.error)
-    e2e.check(not client.is_alive(), "the connection did not end with the program")
+    done, client = e2e.play_to_touch_client(os.path.join(work, clip["pattern"]), config)
 
     events = e2e.events(done.stdout)
     to_client = [" ".join(fields[1:]) for event, fields in events if event == "broadcast" and fields[:1] == ["1"]]

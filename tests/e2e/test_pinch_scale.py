@@ -21,14 +21,7 @@ DESIGN_TIME_SCALE = "1|scale|381,273,391,283,-0.2"
 def main(work):
     clip = e2e.make_clip(work, "pinch", "--no-video")
     config = e2e.write_config(os.path.join(work, "pinch.ini"), {"系统/投影方式": 6, "多点触摸/启用多点触摸": 1})
-    port = e2e.free_port()
-    client = e2e.TouchClient(port)
-    client.start()
-    done = e2e.play(os.path.join(work, clip["pattern"]), config, "--multitouch-port", str(port))
-    client.join(10)
-
-    e2e.check(done.returncode == 0, "exit status %d" % done.returncode)
-    e2e.check(client.error is None, "client: %s" % client.error)
+    done, client = e2e.play_to_touch_client(os.path.join(work, clip["pattern"]), config)
 
     handed = [[event] + fields for event, fields in e2e.events(done.stdout)
               if event in ("touch", "touch2") and len(fields) == 2]

@@ -5,6 +5,7 @@
 #include "platform/qt_sockets.h"
 #include "server/scripted_sockets.h"
 #include "server/loopback_client.h"
+#include "support/resident_size.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@ namespace vornix::server {
 namespace {
 
 using testing::LoopbackClient;
+using testing::residentBytes;
 using testing::pumpUntil;
 using Clients = std::vector<std::unique_ptr<LoopbackClient>>;
 
@@ -156,15 +158,6 @@ TEST_F(LiveServer, TwoHundredClientsConnectingAtOnceAreAllServed) {
   std::vector<LoopbackClient*> all;
   for (auto& c : clients) all.push_back(c.get());
   expectEachReceived(all, "all" + kNul);
-}
-
-long long residentBytes() {
-  long long pages = 0, resident = 0;
-  if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%lld %lld", &pages, &resident) != 2) resident = 0;
-    std::fclose(statm);
-  }
-  return resident * sysconf(_SC_PAGESIZE);
 }
 
 // Fault injection: 500 clients join and drop at random, closing or resetting, some of them

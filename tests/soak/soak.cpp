@@ -27,6 +27,7 @@
 #include "platform/qt_sockets.h"
 #include "server/frm_server.h"
 #include "server/loopback_client.h"
+#include "support/resident_size.h"
 #include "system/system.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,7 @@
 
 using namespace vornix;
 using testing::LoopbackClient;
+using testing::residentBytes;
 
 namespace {
 
@@ -64,15 +66,6 @@ constexpr int kRealTimeWaitMs = 5000;
 [[noreturn]] void fail(const std::string& what) {
   std::fprintf(stderr, "soak: %s\n", what.c_str());
   std::exit(1);
-}
-
-long long residentBytes() {
-  long long pages = 0, resident = 0;
-  if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%lld %lld", &pages, &resident) != 2) resident = 0;
-    std::fclose(statm);
-  }
-  return resident * sysconf(_SC_PAGESIZE);
 }
 
 // Counts what the program injects, keeping nothing else.

@@ -177,7 +177,7 @@ def add_red(row, left, reds):
 
 def stripe_clip():
     """Presses at odd columns and even rows, so that a stride of 2 meets the first bright column
-    as a stride of 1 does. Returns the frames and the description's entries."""
+    as a stride of 1 does. Returns the frames and the entries of the clip's description."""
     presses = [(41, 30), (201, 60), (121, 120), (251, 180), (71, 200), (161, 90)]
     band = [17 * i for i in range(1, 9)] + [150] * 50 + [17 * i for i in range(8, 0, -1)]
     shown, touches = [], []

@@ -14,7 +14,7 @@ CORNERS = (0, 0, 320, 240)
 
 
 def reported(touches):
-    """The touches that reach the mapping, from the description's [frame, x, y] list. The pass
+    """The touches that reach the mapping, from the clip's [frame, x, y] list. The pass
     hands a touch over by writing its position message into a field whose change runs the
     mapping; a touch at the position of the one before it (the field keeps the last touch across
     frames without one) leaves the text as it was and is not mapped again."""

@@ -119,7 +119,7 @@ void checkOneWrite(const QString& path, const QByteArray& fileBytes, const fuzz:
   for (const fuzz::Entry& own : fuzz::ownEntries()) ownBefore.push_back(ReadIniValue(path, own.section, own.key));
   ReadIniValue(path, entry.section, entry.key);
 
-  const bool written = WriteIniValue(path, entry.section, entry.key, value);
+  const bool written(WriteIniValue(path, entry.section, entry.key, value));
   const QByteArray after = fuzz::readBytes(path);
   const QString what = shown(entry.section) + u'/' + shown(entry.key) + QStringLiteral(" = ") + shown(value);
   if (!written) {

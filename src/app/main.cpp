@@ -1,6 +1,7 @@
 // vornix: the driver console. Builds the system on Qt-backed ports and runs the event loop, in
 // which the start-up sequence runs first and then the panel is shown unless headless.
 
+#include "app/application.h"
 #include "app/options.h"
 #include "app/quit_signals.h"
 #include "base/text_rules.h"
@@ -23,7 +24,6 @@
 #include "ui/panel_window.h"
 #include "ui/server_window.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 
 #include <csignal>
@@ -44,16 +44,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  std::unique_ptr<QCoreApplication> application;
-  if (options.headless) {
-    application = std::make_unique<QCoreApplication>(argc, argv);
-  } else {
-    auto desktop = std::make_unique<QApplication>(argc, argv);
-    // A message box or another window closing while the panel is hidden must not end the
-    // driver; only 结束, the close box of the panel and the quit signals do.
-    desktop->setQuitOnLastWindowClosed(false);
-    application = std::move(desktop);
-  }
+  const std::unique_ptr<QCoreApplication> application = app::makeApplication(argc, argv, options.headless);
   Trace::instance().setEnabled(options.trace);
   // A file-size limit makes the write fail (and the configuration file stay as it was)
   // instead of ending the driver.

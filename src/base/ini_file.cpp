@@ -142,9 +142,9 @@ bool readFile(const QString& file, QByteArray& bytes, QString* error) {
   return true;
 }
 
-bool fail(const QString& file, const QString& reason) {
+IniWriteResult fail(const QString& file, const QString& reason) {
   trace("error", QStringLiteral("config write %1: %2").arg(file, reason));
-  return false;
+  return {reason.isEmpty() ? QStringLiteral("unknown error") : reason};
 }
 
 // The value as the write buffer passes it on: cut to the buffer, and at a line break, which
@@ -217,13 +217,13 @@ bool rewriteInPlace(const QString& file, const QByteArray& text, const QByteArra
 }
 
 // Stores the whole text so that a failure at any point leaves the old file as it was.
-bool store(const QString& file, const QByteArray& text, const QByteArray& previous, bool existed) {
+IniWriteResult store(const QString& file, const QByteArray& text, const QByteArray& previous, bool existed) {
   QString error;
   QSaveFile save(file);
   if (save.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    if (replaceThroughTemporary(save, text, error)) return true;
+    if (replaceThroughTemporary(save, text, error)) return {};
   } else if (existed) {
-    if (rewriteInPlace(file, text, previous, error)) return true;
+    if (rewriteInPlace(file, text, previous, error)) return {};
   } else {
     error = save.errorString();
   }
@@ -252,7 +252,7 @@ QString ReadIniValue(const QString& file, const QString& section, const QString&
 // of its first line; a key that already exists keeps its spelling and the blanks around "=".
 // A new key follows the last key line of its section (blank lines and comments after it stay
 // after it), a new section goes to the end of the file without a blank line before it.
-bool WriteIniValue(const QString& file, const QString& section, const QString& key, const QString& value) {
+IniWriteResult WriteIniValue(const QString& file, const QString& section, const QString& key, const QString& value) {
   if (!storableName(section, false) || !storableName(key, true))
     return fail(file, QStringLiteral("section or key name cannot be stored"));
 

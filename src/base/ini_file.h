@@ -16,8 +16,13 @@ QString ReadIniValue(const QString& file, const QString& section, const QString&
 // 256 characters is cut to its first 256, and at a line break. Every line other than the one
 // written keeps its bytes. A failure never leaves the file shorter or other than it was: the
 // new text replaces the file only once it is wholly on the disk (in place, when the folder
-// takes no temporary file). False, and an `error` trace line, when the file cannot be
+// takes no temporary file). A failure, with an `error` trace line, when the file cannot be
 // written or the names cannot be stored.
-bool WriteIniValue(const QString& file, const QString& section, const QString& key, const QString& value);
+struct IniWriteResult {
+  QString failure;  // empty when the value is on the disk, else the reason for the operator
+  bool ok() const { return failure.isEmpty(); }
+  explicit operator bool() const { return ok(); }
+};
+IniWriteResult WriteIniValue(const QString& file, const QString& section, const QString& key, const QString& value);
 
 }  // namespace vornix

@@ -7,7 +7,10 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cstdio>
+
 #include <opencv2/core.hpp>
+#include <opencv2/core/utils/logger.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
 
@@ -132,6 +135,7 @@ struct OpenCvCapture::Reader {
   std::uint64_t latestSerial = 0;
   std::uint64_t takenSerial = 0;
   bool ended = false;
+  bool available = false;  // open and giving frames; a live source that stopped is looked for again
   QString openError;
   int requestedWidth = 0;
   int requestedHeight = 0;
@@ -205,9 +209,11 @@ bool OpenCvCapture::Reader::openSource() {
     std::lock_guard lock(mutex);
     if (source.kind == SourceKind::Device && requestedWidth > 0 && requestedHeight > 0) formatPending = true;
     openError.clear();
+    available = true;
   } else {
     std::lock_guard lock(mutex);
     openError = describe() + QStringLiteral(": ") + error;
+    available = false;
   }
   open = opened;
   return opened;
@@ -276,6 +282,10 @@ void OpenCvCapture::Reader::run() {
         } catch (...) {
         }
         open = false;
+        {
+          std::lock_guard lock(mutex);
+          available = false;
+        }
         lastAttempt = Clock::now();
         continue;
       }
@@ -320,10 +330,15 @@ QString OpenCvCapture::Reader::describe() const {
 
 OpenCvCapture::OpenCvCapture(const VideoSource& source, bool step)
     : reader_(std::make_shared<Reader>()), step_(step && source.kind != SourceKind::Device) {
+  // The video library's own console lines would repeat at every attempt to find a camera again;
+  // the component says once that the source is gone and once that it is back.
+  cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
   Reader& reader = *reader_;
   reader.source = source;
   reader.step = step_;
   const bool opened = reader.openSource();
+  // A source that fails at the start is reported by whoever made the component.
+  reportedAvailable_ = opened;
   if (step_) {
     aheadValid_ = opened && reader.readFrame(ahead_);
     reader.ended = !aheadValid_;
@@ -379,6 +394,17 @@ Grab OpenCvCapture::grabToSlot(FrameSlot& slot) {
   Reader& reader = *reader_;
   std::lock_guard lock(reader.mutex);
   if (released_) return Grab::Nothing;
+  if (reader.available != reportedAvailable_) {
+    reportedAvailable_ = reader.available;
+    const QString what = reader.describe();
+    if (reader.available) {
+      std::fprintf(stderr, "vornix: video source: %s is back\n", qPrintable(what));
+      trace("source", QStringLiteral("back ") + what);
+    } else {
+      std::fprintf(stderr, "vornix: video source: %s is gone; looking for it again every second\n", qPrintable(what));
+      trace("source", QStringLiteral("gone ") + what);
+    }
+  }
   if (step_ && aheadValid_) {
     reader.latest = ahead_;
     ++reader.latestSerial;

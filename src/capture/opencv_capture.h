@@ -59,6 +59,7 @@ private:
   std::shared_ptr<Reader> reader_;
   bool step_;
   bool released_ = false;
+  bool reportedAvailable_ = false;  // what stderr and the trace last said of the source
 
   // Step mode reads one frame ahead, so that the grab that hands out the last frame already
   // knows it was the last.

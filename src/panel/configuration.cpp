@@ -6,10 +6,13 @@
 #include "form/errors.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QRegularExpression>
+
+#include <cstdio>
 
 namespace vornix::panel {
 
@@ -47,6 +50,12 @@ double numberOf(const QString& text) {
 // A whole number, rounded half to even; raises on a text without a number or out of range.
 int wholeNumberOf(const QString& text) { return form::int16Of(numberOf(text)); }
 
+// A configuration problem the operator must hear of, also in a journal: stderr and the trace.
+void tellOperator(const QString& text) {
+  std::fprintf(stderr, "vornix: %s\n", qPrintable(text));
+  trace("error", text);
+}
+
 }  // namespace
 
 QString configurationPath(const QString& configured) {
@@ -83,34 +92,74 @@ QString Configuration::read(const char* section, const char* key) const {
   return ReadIniValue(path(), QString::fromUtf8(section), QString::fromUtf8(key));
 }
 
-// A refused write is not the operator's concern; the writer prints it in the trace. The folder
-// is made first: the first save into ~/.config/vornix finds no folder there.
-void Configuration::write(const char* section, const char* key, const QString& value) const {
+// The folder is made first: the first save into ~/.config/vornix finds no folder there.
+IniWriteResult Configuration::write(const char* section, const char* key, const QString& value) const {
   const QString file = path();
   QDir().mkpath(QFileInfo(file).absolutePath());
-  WriteIniValue(file, QString::fromUtf8(section), QString::fromUtf8(key), value);
+  return WriteIniValue(file, QString::fromUtf8(section), QString::fromUtf8(key), value);
+}
+
+QString Configuration::writeAll() const {
+  QString failure;
+  const auto put = [&](const char* section, const char* key, const QString& value) {
+    const IniWriteResult written = write(section, key, value);
+    if (failure.isEmpty()) failure = written.failure;
+  };
+  for (std::size_t i = 0; i < 4; ++i) {
+    put(kCamera, kCornerX[i], f_.Text1[i].text());
+    put(kCamera, kCornerY[i], f_.Text2[i].text());
+  }
+  for (std::size_t i = 0; i < 4; ++i) put(kScreenArea, kScreenAreaKeys[i], f_.Text3[i].text());
+  put(kThreshold, "阀值", f_.Text4.text());
+  put(kThreshold, "速度系数", f_.Text6.text());
+  put(kThreshold, "自动调解阀值", decimalText(f_.Check3.value()));
+  put(kSystem, "程序运行直接隐藏", decimalText(f_.Check2.value()));
+  put(kSystem, "鼠标移动", decimalText(f_.Check1.value()));
+  put(kSystem, "鼠标点击", decimalText(f_.Check4.value()));
+  put(kSystem, "投影方式", f_.Label9.caption());
+  put(kSerial, "启用多图合成", decimalText(f_.Check6.value()));
+  put(kSerial, "通信端口", f_.Text7.text());
+  put(kSerial, "本机状态", f_.Option5[1].selected() ? QStringLiteral("1") : QStringLiteral("0"));
+  put(kSystem, "控制鼠标拖动点击", decimalText(f_.Check7.value()));
+  put(kMultiTouch, "启用多点触摸", decimalText(f_.Check8.value()));
+  for (std::size_t i = 0; i < 4; ++i) put(kPageFlip, kPageFlipKeys[i], f_.Text22[i].text());
+  return failure;
 }
 
 void Configuration::Command4_Click() {
-  trace("config", "save " + path());
-  for (std::size_t i = 0; i < 4; ++i) {
-    write(kCamera, kCornerX[i], f_.Text1[i].text());
-    write(kCamera, kCornerY[i], f_.Text2[i].text());
+  const QString file = path();
+  trace("config", "save " + file);
+  const QString failure = writeAll();
+  if (failure.isEmpty()) return;
+  std::fprintf(stderr, "vornix: the configuration could not be saved to %s: %s\n", qPrintable(file),
+               qPrintable(failure));
+  dialogs_.message(QStringLiteral("参数保存失败：") + failure);
+}
+
+void Configuration::prepareForStart() {
+  const QString file = path();
+  const QFileInfo info(file);
+  if (info.isDir()) {
+    tellOperator(QStringLiteral("the configuration file %1 is a folder; the panel starts with empty values").arg(file));
+    return;
   }
-  for (std::size_t i = 0; i < 4; ++i) write(kScreenArea, kScreenAreaKeys[i], f_.Text3[i].text());
-  write(kThreshold, "阀值", f_.Text4.text());
-  write(kThreshold, "速度系数", f_.Text6.text());
-  write(kThreshold, "自动调解阀值", decimalText(f_.Check3.value()));
-  write(kSystem, "程序运行直接隐藏", decimalText(f_.Check2.value()));
-  write(kSystem, "鼠标移动", decimalText(f_.Check1.value()));
-  write(kSystem, "鼠标点击", decimalText(f_.Check4.value()));
-  write(kSystem, "投影方式", f_.Label9.caption());
-  write(kSerial, "启用多图合成", decimalText(f_.Check6.value()));
-  write(kSerial, "通信端口", f_.Text7.text());
-  write(kSerial, "本机状态", f_.Option5[1].selected() ? QStringLiteral("1") : QStringLiteral("0"));
-  write(kSystem, "控制鼠标拖动点击", decimalText(f_.Check7.value()));
-  write(kMultiTouch, "启用多点触摸", decimalText(f_.Check8.value()));
-  for (std::size_t i = 0; i < 4; ++i) write(kPageFlip, kPageFlipKeys[i], f_.Text22[i].text());
+  if (info.exists()) {
+    QFile readable(file);
+    if (!readable.open(QIODevice::ReadOnly))
+      tellOperator(QStringLiteral("the configuration file %1 cannot be read (%2); the panel starts with empty values")
+                       .arg(file, readable.errorString()));
+    return;
+  }
+  // A dangling link counts as a file that exists: the target may be on a disk not yet mounted.
+  if (info.isSymLink()) return;
+  const QString failure = writeAll();
+  if (!failure.isEmpty()) {
+    tellOperator(QStringLiteral("the configuration file %1 could not be created (%2)").arg(file, failure));
+    return;
+  }
+  trace("config", "created " + file);
+  std::fprintf(stderr, "vornix: created the configuration file %s with the panel's default values\n",
+               qPrintable(file));
 }
 
 void Configuration::Command5_Click() {

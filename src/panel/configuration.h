@@ -3,6 +3,8 @@
 // start-up) reads them back. Every value is read from or written to the file on its own, and
 // the path is built afresh for each of them.
 
+#include "base/ini_file.h"
+#include "form/dialogs.h"
 #include "panel/mainfrm.h"
 
 #include <QSize>
@@ -32,10 +34,17 @@ QSize storedScreenSize(const QString& configured);
 class Configuration {
 public:
   // configFile: the file given on the command line, empty for the default; read at every use.
-  Configuration(MAINFRM& f, const QString& configFile) : f_(f), configFile_(configFile) {}
+  Configuration(MAINFRM& f, form::Dialogs& dialogs, const QString& configFile)
+      : f_(f), dialogs_(dialogs), configFile_(configFile) {}
 
-  // Save: the 28 entries, section by section in the order a first save lays them out.
+  // Save: the 28 entries, section by section in the order a first save lays them out. A save
+  // that fails says why in a message box and on stderr.
   void Command4_Click();
+  // Before the start-up's load: a file that does not exist yet is written with the panel's
+  // design-time values, as a first save lays it out, so that a first start finds every box
+  // filled in and a valid serial port number. A path that names a folder or a file that cannot
+  // be read is said once on stderr; the load then goes on with empty values.
+  void prepareForStart();
   // Load: eight steps, each on its own; a step whose text cannot be converted, or whose value
   // the control refuses, leaves that control as it was.
   void Command5_Click();
@@ -47,9 +56,12 @@ public:
 private:
   QString path() const;
   QString read(const char* section, const char* key) const;
-  void write(const char* section, const char* key, const QString& value) const;
+  IniWriteResult write(const char* section, const char* key, const QString& value) const;
+  // Writes every entry; the first failure's reason, empty when all of them reached the disk.
+  QString writeAll() const;
 
   MAINFRM& f_;
+  form::Dialogs& dialogs_;
   const QString& configFile_;
 };
 

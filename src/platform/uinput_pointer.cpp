@@ -2,6 +2,7 @@
 
 #include "base/trace.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 #include <libevdev/libevdev-uinput.h>
@@ -85,14 +86,24 @@ private:
 
 std::unique_ptr<UinputDevice> makeUinputDevice() { return std::make_unique<LibevdevUinput>(); }
 
-QString uinputRemedy() {
+// Access goes to the user at the seat (uaccess), not to a group: members of `input` could read
+// every keyboard of the machine.
+QString uinputRemedy(const QString& installedRule) {
+  if (QFileInfo::exists(installedRule))
+    return QStringLiteral(
+               "The installed rule %1 gives /dev/uinput to the user at the seat; to apply it now, run once:\n"
+               "  sudo modprobe uinput\n"
+               "  sudo udevadm control --reload && sudo udevadm trigger\n"
+               "then start the program again from the desktop session.")
+        .arg(installedRule);
   return QStringLiteral(
-      "To let this user create the virtual pointer through /dev/uinput, run once:\n"
+      "To give /dev/uinput to the user at the seat, install the shipped rule "
+      "(share/udev/60-vornix-uinput.rules) and apply it, once:\n"
       "  sudo modprobe uinput\n"
-      "  echo 'KERNEL==\"uinput\", SUBSYSTEM==\"misc\", GROUP=\"input\", MODE=\"0660\", "
+      "  echo 'KERNEL==\"uinput\", SUBSYSTEM==\"misc\", TAG+=\"uaccess\", "
       "OPTIONS+=\"static_node=uinput\"' | sudo tee /etc/udev/rules.d/60-vornix-uinput.rules\n"
       "  sudo udevadm control --reload && sudo udevadm trigger\n"
-      "  sudo usermod -aG input $USER   # then log out and in again");
+      "then start the program again from the desktop session.");
 }
 
 std::unique_ptr<UinputPointer> UinputPointer::create(std::unique_ptr<UinputDevice> device,

@@ -31,8 +31,12 @@ public:
 // The device on /dev/uinput, made through libevdev.
 std::unique_ptr<UinputDevice> makeUinputDevice();
 
-// The lines an installer runs once to let a user's programs create the device.
-QString uinputRemedy();
+// The udev rule the package installs.
+inline constexpr const char* kInstalledUdevRule = "/usr/lib/udev/rules.d/60-vornix-uinput.rules";
+
+// The lines an installer runs once to let the seat's user create the device: the installed rule
+// when installedRule exists, else the shipped rule written out.
+QString uinputRemedy(const QString& installedRule = QString::fromUtf8(kInstalledUdevRule));
 
 class UinputPointer : public output::PointerBackend {
 public:

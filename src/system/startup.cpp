@@ -21,6 +21,7 @@ void Startup::Form_Load() {
     document->window.hide();
   }
   if (ports_.loop.quitRequested()) return;
+  configuration_.prepareForStart();
   configuration_.Command5_Click();
   if (ports_.loop.quitRequested()) return;
   if (f_.Check2.checked()) commands_.Command1_Click();

@@ -81,7 +81,7 @@ public:
   engine::Processing processing{f, ports.loop, ports.document, frameSlot, dispatch};
   engine::Probes probes{f};
   output::TuioOutput tuio{f, ports.loop, ports.tuio};
-  panel::Configuration configuration{f, ports.configFile};
+  panel::Configuration configuration{f, ports.dialogs, ports.configFile};
   Startup startup{f, ports, configuration, commands};
   server::ServerHost server{ports.sockets, ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};
   output::MultiTouch multiTouch{f, server};

@@ -8,11 +8,13 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -202,6 +204,19 @@ void PanelWindow::orderTabChain() {
   visit(this);
 }
 
+// The panel keeps its place where it fits; on a smaller screen (a 1024 x 768 projector mode) it
+// moves, at its size, to the nearest place where the primary screen's available area holds it
+// whole, so that its bottom row and 结束 stay within reach.
+QPoint PanelWindow::onPrimaryScreen(QPoint wanted) const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return wanted;
+  const QRect available = screen->availableGeometry();
+  const QSize outer = frameGeometry().size().expandedTo(size());
+  const int x = std::clamp(wanted.x(), available.left(), std::max(available.left(), available.right() + 1 - outer.width()));
+  const int y = std::clamp(wanted.y(), available.top(), std::max(available.top(), available.bottom() + 1 - outer.height()));
+  return {x, y};
+}
+
 void PanelWindow::applyWindowModel() {
   const form::Window& model = f_.window;
   applyingModel_ = true;
@@ -211,7 +226,7 @@ void PanelWindow::applyWindowModel() {
                         int(std::lround(model.top() / form::Window::kTwipsPerPixel)));
   if (position != appliedPosition_) {
     appliedPosition_ = position;
-    move(position);
+    move(onPrimaryScreen(position));
   }
   const Qt::WindowStates wanted = qtStateOf(model.state());
   const bool stateDiffers = (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) != wanted;

@@ -49,6 +49,7 @@ private:
   void place(form::Control& control, QWidget* widget);
   void orderTabChain();
   void applyWindowModel();
+  QPoint onPrimaryScreen(QPoint wanted) const;
 
   panel::MAINFRM& f_;
   QHash<const form::Control*, QWidget*> widgets_;

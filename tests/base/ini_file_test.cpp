@@ -49,7 +49,7 @@ protected:
 
   QString read(const QString& section, const QString& key) const { return ReadIniValue(path(), section, key); }
   bool write(const QString& section, const QString& key, const QString& value) {
-    return WriteIniValue(path(), section, key, value);
+    return bool(WriteIniValue(path(), section, key, value));
   }
 
   QTemporaryDir dir_;
@@ -252,7 +252,7 @@ int inChild(const std::function<int()>& body, rlim_t sizeLimit = RLIM_INFINITY) 
 int writeInChild(const QString& file, const QString& value) {
   bool traced = false;
   Trace::instance().setSink([&](const QString& line) { traced |= line.contains(" error config write "); });
-  const bool written = WriteIniValue(file, "s", "k", value);
+  const bool written(WriteIniValue(file, "s", "k", value));
   return written ? 1 : traced ? 0 : 2;
 }
 

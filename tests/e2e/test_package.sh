@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as an installer gets it: built from this build with CPack, inspected with
 # dpkg-deb (files, Depends from shlibdeps, no build-tree path in any installed file), unpacked
-# into a scratch root whose program runs on its own, its desktop entry and user unit validated.
+# into a scratch root whose program runs on its own as an ordinary user, its first start writing
+# the configuration file, its desktop entry and user unit validated.
 set -euo pipefail
 
 source "$(dirname "$0")/e2e.sh"
@@ -66,13 +67,45 @@ else
   [ "$("$bin" --list-sources)" = "no video device was found" ] || fail "--list-sources without a camera"
 fi
 
-mkdir "$work/home"
-HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" start_vornix --headless --trace --source demo --pointer none
-# Two meter readings: two seconds of running (a busy machine may take a while to start it).
+# The first start of a new user: an ordinary user (root could write every folder), no
+# configuration file yet. The program writes one with the panel's defaults into the user's
+# configuration folder, shows no message box, and a later start leaves that file as it is.
+chmod 755 "$work"
+mkdir -m 777 "$work/home"
+as_user=()
+[ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+config="$work/home/.config/vornix/Vornix配置文件.ini"
+start_as_user() {
+  : >"$work/trace"
+  timeout 120 "${as_user[@]}" env HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+    "$bin" --headless --trace --source demo --pointer none >"$work/trace" 2>"$work/stderr" &
+  vornix=$!
+  # Two meter readings: two seconds of running (a busy machine may take a while to start it).
+  wait_until 60 two_readings || true
+  stop_vornix
+}
 two_readings() { [ "$(in_trace ' fps ')" -ge 2 ]; }
-wait_until 60 two_readings || true
-stop_vornix
-two_readings || { fail "no fps lines from the unpacked program"; cat "$work/stderr"; }
 
-[ "$failures" -eq 0 ] && echo "ok: $(basename "$deb"): files, Depends, no build paths, runs unpacked, entry and unit valid"
+start_as_user
+two_readings || { fail "no fps lines from the unpacked program"; cat "$work/stderr"; }
+[ "$(in_trace " config created $config")" -eq 1 ] || fail "the first start did not trace 'config created $config'"
+[ "$(grep -c 'created the configuration file' "$work/stderr" || true)" -eq 1 ] || fail "the first start did not say on stderr that it created the file"
+[ "$(in_trace ' msgbox ')" -eq 0 ] || fail "the first start showed a message box: $(grep ' msgbox ' "$work/trace")"
+py - "$config" <<'PY' || fail "the created file is not the panel's defaults in GBK with CRLF"
+import configparser, sys
+raw = open(sys.argv[1], "rb").read()
+assert raw.count(b"\n") == raw.count(b"\r\n") > 0, raw[:80]
+parser = configparser.ConfigParser()
+parser.read_string(raw.decode("gbk"))
+assert parser["多图合成"]["通信端口"] == "1", dict(parser["多图合成"])
+assert parser["鼠标活动范围"]["宽度"] == "1024" and parser["射像机"]["x3"] == "320"
+assert parser["系统"]["投影方式"] == "1"
+PY
+created=$(stat -c %Y.%s "$config"; md5sum <"$config")
+sleep 1
+start_as_user
+[ "$(in_trace ' config created ')" -eq 0 ] || fail "a later start created the file again"
+[ "$(stat -c %Y.%s "$config"; md5sum <"$config")" = "$created" ] || fail "a later start rewrote the file"
+
+[ "$failures" -eq 0 ] && echo "ok: $(basename "$deb"): files, Depends, no build paths, runs unpacked as a user, first start, entry and unit valid"
 exit "$failures"

@@ -27,5 +27,5 @@ if [ -w /dev/uinput ]; then echo "ok: X pointer untouched (uinput took the outpu
 grep -q '^vornix: no pointer output: this is a Wayland session, where XTest would move only XWayland' \
   "$work/stderr" || fail "the notice does not name the Wayland session"
 grep -q '^  sudo modprobe uinput$' "$work/stderr" || fail "the notice lacks modprobe uinput"
-grep -q "^  echo 'KERNEL==\"uinput\", .*GROUP=\"input\"" "$work/stderr" || fail "the notice lacks the udev rule"
+grep -q "^  echo 'KERNEL==\"uinput\", .*TAG+=\"uaccess\"" "$work/stderr" || fail "the notice lacks the udev rule"
 echo "ok: X pointer untouched, one notice with the remedy"

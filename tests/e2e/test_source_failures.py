@@ -6,7 +6,8 @@ With --exit-at-end a source that cannot be opened (a mistyped file) or that neve
 the image library refuses with an exception is a failed read, the end of the sequence, in real
 time (on the capture thread) and in step mode. A capture thread stuck in a read (a recording
 whose second part is a pipe nobody writes) does not hold up the end: SIGTERM ends the program
-within the one second the thread is waited for, and a little.
+within the one second the thread is waited for, and a little. A camera that is not there while the
+program runs on is reported once, in the program's words, while it is looked for every second.
 """
 import os
 import signal
@@ -45,6 +46,7 @@ def main(work):
     write_ppm(os.path.join(work, "frames", "0003.ppm"), 0, 1000000, 1100, bytes(32))
 
     expect_failure("missing file", e2e.play(os.path.join(work, "recording.mvk"), config, step=False), "recording.mvk")
+    missing_camera(config)
 
     for step in (False, True):
         label = "sequence ending in a refused frame" + (" (step)" if step else "")
@@ -69,6 +71,19 @@ def main(work):
         f.write(data[:first_cluster + 16])
     expect_failure("recording without a frame", e2e.play(cut, config, step=False), "gave no frame")
     stuck_read(work, config)
+
+
+def missing_camera(config):
+    """Four attempts to find the camera again say nothing more than the first line."""
+    program = e2e.Program("/dev/video97", config)
+    program.collect(4.5)
+    status = program.stop(signal.SIGTERM)
+    # The start-up's message box goes to stderr too when headless.
+    lines = [line for line in program.stderr.splitlines() if line != "无设备可连接!"]
+    print("missing camera: status %d, stderr %s" % (status, lines))
+    e2e.check(status == 0, "missing camera: exit status %d" % status)
+    e2e.check(len(lines) == 1 and "/dev/video97" in lines[0] and lines[0].startswith("vornix:"),
+              "missing camera: want one line of the program's own on stderr, got %s" % lines)
 
 
 def stuck_read(work, config):

@@ -279,6 +279,23 @@ TEST(ConfigurationSave, FirstSaveMakesTheMissingFolder) {
   EXPECT_TRUE(QFile::exists(c.t->system.ports.configFile));
 }
 
+// A path that names a folder: said at start, the load goes on with empty values, and a save
+// tells the operator why it failed.
+TEST(ConfigurationSave, AFailedSaveSaysWhyInAMessageBox) {
+  ConfiguredSystem c;
+  c.t->system.ports.configFile = c.dir.path();
+  vornix::testing::TraceCapture trace;
+  c.t->system.configuration.prepareForStart();
+  ASSERT_EQ(trace.lines().size(), 1);
+  EXPECT_TRUE(trace.lines().front().startsWith("error the configuration file ")) << trace.lines().front().toStdString();
+  EXPECT_TRUE(trace.lines().front().contains(" is a folder"));
+
+  c.save();
+  ASSERT_EQ(c.t->dialogs.messages.size(), 1u);
+  EXPECT_TRUE(c.t->dialogs.messages.front().startsWith(QStringLiteral("参数保存失败：")));
+  EXPECT_GT(c.t->dialogs.messages.front().size(), QStringLiteral("参数保存失败：").size());
+}
+
 // The installed /usr/bin/vornix keeps its file in the user's configuration folder even when run
 // by root, who could write /usr/bin; the other cases run the real program
 // (tests/e2e/test_config_location.sh).

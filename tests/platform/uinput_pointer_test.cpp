@@ -142,6 +142,12 @@ TEST(UinputPointer, TheRemedyInstallsTheShippedUdevRule) {
   EXPECT_TRUE(remedy.contains("sudo modprobe uinput\n")) << remedy.toStdString();
   EXPECT_TRUE(remedy.contains("'" + rule + "' | sudo tee /etc/udev/rules.d/60-vornix-uinput.rules"))
       << remedy.toStdString();
+  EXPECT_TRUE(rule.contains("TAG+=\"uaccess\"") && !rule.contains("GROUP")) << rule.toStdString();
+
+  // Where the package put its rule, the remedy names it and only applies it.
+  const QString installed = uinputRemedy(rules.fileName());
+  EXPECT_TRUE(installed.contains(rules.fileName() + " gives /dev/uinput")) << installed.toStdString();
+  EXPECT_TRUE(installed.contains("udevadm trigger") && !installed.contains("tee")) << installed.toStdString();
 }
 
 TEST(UinputDevice, SaysWhyWhenTheDeviceCannotBeOpened) {

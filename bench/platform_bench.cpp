@@ -35,7 +35,7 @@ void BM_TuioPassWithTwoCursors(benchmark::State& state) {
   panel::MAINFRM f;
   form::ScriptedLoop loop;
   platform::LibloTuioTransport transport;
-  output::TuioOutput tuio(f, loop, &transport);
+  output::TuioOutput tuio(f, loop, &transport, "host");
   tuio.setCommandLineTarget({QStringLiteral("127.0.0.1"), sink.localPort()});
   const char* mapped[] = {"256", "384", "768", "400"};
   for (std::size_t i = 0; i < 4; ++i) f.Text8[i].setText(QString::fromLatin1(mapped[i]));

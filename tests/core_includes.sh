@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
-# Fails when a core folder includes a Qt Widgets or an X11 header, or an include runs up the layers.
+# Fails when a core folder includes a Qt Widgets or an X11 header, src/platform a Qt Widgets
+# header, or an include runs up the layers.
 src=${1:?source folder}
-hits=$(grep -rnE '#\s*include\s*[<"](QtWidgets/|X11/|Q(Widget|Application|MessageBox|MainWindow|Dialog|PushButton|Label|LineEdit|CheckBox|RadioButton|GroupBox)\b)' \
+widgets='#\s*include\s*[<"](QtWidgets/|Q(Widget|Application|MessageBox|MainWindow|Dialog|PushButton|Label|LineEdit|CheckBox|RadioButton|GroupBox)\b)'
+hits=$(grep -rnE "$widgets|#\s*include\s*[<\"]X11/" \
   "$src"/base "$src"/form "$src"/panel "$src"/engine "$src"/output "$src"/server "$src"/capture "$src"/system 2>/dev/null)
-if [ -n "$hits" ]; then echo "core folders must not include Widgets or X11 headers:"; echo "$hits"; exit 1; fi
+hits+=$(grep -rnE "$widgets" "$src"/platform 2>/dev/null)
+if [ -n "$hits" ]; then echo "core folders must not include Widgets or X11 headers, nor platform Widgets:"; echo "$hits"; exit 1; fi
 
-# Includes point down the layers: base < form < panel < capture, output, server < engine < system
-# < platform, ui < app.
-rank() { case "$1" in base) echo 1;; form) echo 2;; panel) echo 3;; capture|output|server) echo 4;; engine) echo 5;; system) echo 6;; platform|ui) echo 7;; app) echo 8;; *) echo 0;; esac; }
+# Includes point down the layers: base < form < panel < capture, server < output < engine <
+# system < platform, ui < app; platform and ui (the ports' backends and the views) include no
+# engine or system.
+rank() { case "$1" in base) echo 1;; form) echo 2;; panel) echo 3;; capture|server) echo 4;; output) echo 5;;
+  engine) echo 6;; system) echo 7;; platform|ui) echo 8;; app) echo 9;; *) echo 0;; esac; }
+allowed() {  # allowed FROM INCLUDED
+  case "$1:$2" in platform:engine|platform:system|ui:engine|ui:system) return 1;; esac
+  [ "$(rank "$2")" -le "$(rank "$1")" ]
+}
 up=""
 for f in $(find "$src" -name '*.h' -o -name '*.cpp'); do
-  from=$(basename "$(dirname "$f")"); rf=$(rank "$from")
+  from=$(basename "$(dirname "$f")")
   for inc in $(grep -oE '^#include "[a-z_]+/' "$f" | sed 's/#include "//; s#/##' | sort -u); do
-    [ "$(rank "$inc")" -gt "$rf" ] && up="$up${f#$src/} includes $inc/
+    allowed "$from" "$inc" || up="$up${f#$src/} includes $inc/
 "
   done
 done

@@ -4,24 +4,22 @@
 #include "app/application.h"
 #include "app/options.h"
 #include "app/quit_signals.h"
-#include "base/text_rules.h"
 #include "base/trace.h"
-#include "capture/capture_component.h"
-#include "capture/demo_capture.h"
 #include "capture/frm_document.h"
 #include "form/dialogs.h"
-#include "form/errors.h"
 #include "output/pointer.h"
 #include "panel/configuration.h"
 #include "system/system.h"
+#include "platform/detached_command.h"
 #include "platform/liblo_tuio_transport.h"
+#include "platform/machine_identity.h"
 #include "platform/pointer_factory.h"
-#include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_sockets.h"
 #include "platform/qt_serial_port.h"
 #include "platform/v4l2_devices.h"
 #include "ui/panel_window.h"
+#include "ui/qt_dialogs.h"
 #include "ui/server_window.h"
 
 #include <QCoreApplication>
@@ -69,8 +67,8 @@ int main(int argc, char** argv) {
 
   platform::QtEventLoop loop;
   form::ConsoleDialogs consoleDialogs;
-  std::unique_ptr<platform::QtDialogs> windowDialogs;
-  if (!options.headless) windowDialogs = std::make_unique<platform::QtDialogs>();
+  std::unique_ptr<ui::QtDialogs> windowDialogs;
+  if (!options.headless) windowDialogs = std::make_unique<ui::QtDialogs>();
   form::Dialogs& dialogs = windowDialogs ? static_cast<form::Dialogs&>(*windowDialogs) : consoleDialogs;
 
   platform::QtSockets sockets;
@@ -85,48 +83,24 @@ int main(int argc, char** argv) {
   ports.multiTouchPort = options.multiTouchPort;
   ports.tuio = &tuio;
   ports.tuioTarget = options.tuio;
+  ports.exitAtEnd = options.exitAtEnd;
+  ports.startDetached = platform::startDetached;
+  ports.hostAddress = platform::localIPv4Address();
+  ports.hostName = platform::localHostName();
+  ports.onQuitRequest = app::quitOnSignals;
   if (!options.headless)
     ports.serverWindowCreated = [&serverWindow](server::frmServer& server) {
       serverWindow = std::make_unique<ui::ServerWindow>(server);
     };
   system::System system(ports);
-  app::quitOnSignals([&system] { system.startup.end(0); });
-  // The demo camera shows a scene that the selected projection mode detects.
-  if (auto* demo = dynamic_cast<capture::DemoCapture*>(&document.sdk2000()))
-    demo->followScene([&system] { return capture::DemoScene::sceneForMode(numericValue(system.f.Label9.caption())); });
-
-  if (options.exitAtEnd) {
-    // The program ends once the pass that took the last frame of a file has finished, and
-    // fails when the source ended without giving a single frame.
-    auto tick = system.f.Timer1.onTimer;
-    system.f.Timer1.onTimer = [tick, &system, &document] {
-      tick();
-      if (system.ports.loop.quitRequested() || !document.sdk2000().finished()) return;
-      if (system.f.Picture1.hasImage()) {
-        system.startup.end(0);
-        return;
-      }
-      std::fprintf(stderr, "vornix: video source: %s gave no frame\n", qPrintable(document.sdk2000().description()));
-      system.startup.end(2);
-    };
-  }
 
   // The start-up runs inside the event loop, so that a quit signal also ends a message box it
   // shows. The panel window is made once the start-up has decided whether the panel is shown,
   // so a hidden panel never flashes over the projected application.
   std::unique_ptr<ui::PanelWindow> window;
   loop.post([&] {
-    form::runEvent("Form_Load", [&system] { system.startup.Form_Load(); });
-    if (options.headless || loop.quitRequested()) return;
-    window = std::make_unique<ui::PanelWindow>(system.f);
-    // Closing the panel ends the program, as "结束" does.
-    window->onClose = [&system] { system.f.Command3.click(); };
-    window->onPicture1MouseDown = [&system](double x, double y) { system.mapping.Picture1_MouseDown(x, y); };
-    window->onPictureMouseMove = [&system](int picture, double x, double y) {
-      if (picture == 1) system.probes.Picture1_MouseMove(0, 0, float(x), float(y));
-      if (picture == 2) system.probes.Picture2_MouseMove(0, 0, float(x), float(y));
-      if (picture == 4) system.probes.Picture4_MouseMove(0, 0, float(x), float(y));
-    };
+    system.start();
+    if (!options.headless && !loop.quitRequested()) window = std::make_unique<ui::PanelWindow>(system.f, &system);
   });
   const int status = application->exec();
   pointer.stop();

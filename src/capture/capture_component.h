@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace vornix::capture {
@@ -66,6 +67,11 @@ public:
 
   // The source in words, for the trace and the help text.
   virtual QString description() const = 0;
+
+  // A source that draws a scene of its own (the demo) draws the one that the projection mode
+  // detects; mode() reads the selected mode whenever a frame is drawn. Cameras and files
+  // ignore it.
+  virtual void followProjectionMode(std::function<double()> mode) { (void)mode; }
 
 private:
   std::int16_t videoStandard_ = 0;

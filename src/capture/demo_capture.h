@@ -70,7 +70,9 @@ public:
   explicit DemoCapture(bool step);
 
   // The scene to show, asked at every grab (without it: the floor).
-  void followScene(std::function<DemoScene::Scene()> scene) { scene_ = std::move(scene); }
+  void followProjectionMode(std::function<double()> mode) override {
+    scene_ = [mode = std::move(mode)] { return DemoScene::sceneForMode(mode()); };
+  }
 
   void release() override { released_ = true; }
   Grab grabToSlot(FrameSlot& slot) override;

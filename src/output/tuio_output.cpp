@@ -2,7 +2,6 @@
 
 #include "base/trace.h"
 #include "output/mapping.h"
-#include "panel/machine_identity.h"
 
 #include <QStringList>
 
@@ -22,8 +21,9 @@ double fractionOf(double value, double start, double length) {
 
 }  // namespace
 
-TuioOutput::TuioOutput(const panel::MAINFRM& f, form::EventLoop& loop, TuioTransport* transport)
-    : f_(f), loop_(loop), transport_(transport), source_("vornix@" + panel::localHostName()) {}
+TuioOutput::TuioOutput(const panel::MAINFRM& f, form::EventLoop& loop, TuioTransport* transport,
+                       const QString& hostName)
+    : f_(f), loop_(loop), transport_(transport), source_("vornix@" + hostName) {}
 
 void TuioOutput::setCommandLineTarget(const TuioTarget& target) {
   commandLineTarget_ = true;

@@ -40,7 +40,8 @@ public:
 class TuioOutput {
 public:
   // transport: none, and nothing is ever sent.
-  TuioOutput(const panel::MAINFRM& f, form::EventLoop& loop, TuioTransport* transport);
+  // hostName names the source of the bundles ("vornix@HOST").
+  TuioOutput(const panel::MAINFRM& f, form::EventLoop& loop, TuioTransport* transport, const QString& hostName);
 
   // The target given on the command line; it wins over the configuration file's.
   void setCommandLineTarget(const TuioTarget& target);

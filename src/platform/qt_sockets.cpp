@@ -2,7 +2,7 @@
 
 #include "base/gbk.h"
 #include "form/errors.h"
-#include "panel/machine_identity.h"
+#include "platform/machine_identity.h"
 
 #include <QPointer>
 #include <QTcpServer>
@@ -30,7 +30,7 @@ public:
 
   QString localIP() const override {
     if (socket_) return socket_->localAddress().toString();
-    return panel::localIPv4Address();  // the listener is bound to every address
+    return localIPv4Address();  // the listener is bound to every address
   }
 
   TcpState state() const override {

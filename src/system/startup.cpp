@@ -6,7 +6,8 @@
 #include "output/pointer.h"
 #include "system/system.h"
 
-#include <QProcess>
+#include <cstdio>
+
 
 namespace vornix::system {
 
@@ -33,6 +34,17 @@ void Startup::end(int status) {
   ports_.loop.requestQuit(status);
 }
 
+void Startup::endWhenSourceFinished() {
+  capture::frmDocument* document = ports_.document;
+  if (ports_.loop.quitRequested() || !document || !document->sdk2000().finished()) return;
+  if (f_.Picture1.hasImage()) {
+    end(0);
+    return;
+  }
+  std::fprintf(stderr, "vornix: video source: %s gave no frame\n", qPrintable(document->sdk2000().description()));
+  end(2);
+}
+
 void Startup::Command3_Click() { end(0); }
 
 void Startup::Command6_Click() {
@@ -40,7 +52,7 @@ void Startup::Command6_Click() {
     return;
   const QStringList& command = ports_.powerOffCommand;
   // A refused or missing command goes unnoticed by the operator.
-  if (command.isEmpty() || !QProcess::startDetached(command.front(), command.mid(1)))
+  if (command.isEmpty() || !ports_.startDetached || !ports_.startDetached(command))
     trace("error", "power off: " + command.join(u' '));
 }
 

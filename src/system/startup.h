@@ -28,6 +28,10 @@ public:
   // stops at its next yield. 结束, the close box, the quit signals and --exit-at-end end here.
   void end(int status);
 
+  // Ends the program once the source has handed out its last frame and the pass that took it
+  // has finished: status 0, or 2 with the reason on stderr when the source gave no frame.
+  void endWhenSourceFinished();
+
   void Command3_Click();   // "结束": end(0), saving nothing
   void Command6_Click();   // "关机", after the operator's confirmation
 

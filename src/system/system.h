@@ -18,6 +18,7 @@
 #include "panel/mainfrm.h"
 #include "panel/configuration.h"
 #include "panel/panel_commands.h"
+#include "panel/panel_events.h"
 #include "server/server_host.h"
 #include "server/tcp_element.h"
 #include "system/startup.h"
@@ -45,8 +46,12 @@ struct Ports {
   capture::frmDocument* document = nullptr;
   // The configuration file; empty: "Vornix配置文件.ini" in the program's folder.
   QString configFile{};
-  // Started detached when the operator confirms "关机".
+  // Started detached when the operator confirms "关机", through startDetached (none: it fails).
   QStringList powerOffCommand{QStringLiteral("systemctl"), QStringLiteral("poweroff")};
+  std::function<bool(const QStringList& command)> startDetached{};
+  // The machine's IPv4 address and host name: shown on the panel, and naming the TUIO source.
+  QString hostAddress{QStringLiteral("127.0.0.1")};
+  QString hostName{QStringLiteral("localhost")};
   // Socket elements of the multi-touch server (none: elements that no client can reach).
   server::TcpElementFactory* sockets = nullptr;
   // The port the multi-touch server listens on (0: one the system picks).
@@ -60,9 +65,15 @@ struct Ports {
   // which wins over the one in the configuration file.
   output::TuioTransport* tuio = nullptr;
   std::optional<output::TuioTarget> tuioTarget{};
+  // End the program once the pass that took the source's last frame has finished (status 2
+  // when the source ended without a frame).
+  bool exitAtEnd = false;
+  // Called once with what the program does when it is asked to end from outside (SIGTERM and
+  // the like).
+  std::function<void(std::function<void()> end)> onQuitRequest{};
 };
 
-class System {
+class System final : public panel::PanelEvents {
 public:
   explicit System(Ports ports);
   System(const System&) = delete;
@@ -80,11 +91,21 @@ public:
   output::SerialRelay relay{f, ports.loop, ports.dialogs, ports.serial ? *ports.serial : noSerialLine, dispatch};
   engine::Processing processing{f, ports.loop, ports.document, frameSlot, dispatch};
   engine::Probes probes{f};
-  output::TuioOutput tuio{f, ports.loop, ports.tuio};
+  output::TuioOutput tuio{f, ports.loop, ports.tuio, ports.hostName};
   panel::Configuration configuration{f, ports.dialogs, ports.configFile};
   Startup startup{f, ports, configuration, commands};
   server::ServerHost server{ports.sockets, ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};
   output::MultiTouch multiTouch{f, server};
+
+  // The start-up sequence, as the first event of the loop.
+  void start();
+
+  // The panel window's mouse and close box.
+  void Picture1_MouseDown(double x, double y) override;
+  void Picture1_MouseMove(double x, double y) override;
+  void Picture2_MouseMove(double x, double y) override;
+  void Picture4_MouseMove(double x, double y) override;
+  void MAINFRM_Close() override;
 
 private:
   void wire();

@@ -3,22 +3,38 @@
 
 #include "system/system.h"
 
-#include "panel/machine_identity.h"
+#include "base/text_rules.h"
+#include "capture/frm_document.h"
+#include "form/errors.h"
 
 namespace vornix::system {
 
 System::System(Ports p) : ports(p) {
-  f.Text11.initText(panel::localIPv4Address());
-  f.Text13.initText(panel::localHostName());
+  f.Text11.initText(ports.hostAddress);
+  f.Text13.initText(ports.hostName);
   f.Text12.initText(QString::number(ports.multiTouchPort));
   if (ports.tuioTarget) tuio.setCommandLineTarget(*ports.tuioTarget);
   wire();
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
 }
 
+void System::start() {
+  form::runEvent("Form_Load", [this] { startup.Form_Load(); });
+}
+
+void System::Picture1_MouseDown(double x, double y) { mapping.Picture1_MouseDown(x, y); }
+void System::Picture1_MouseMove(double x, double y) { probes.Picture1_MouseMove(0, 0, float(x), float(y)); }
+void System::Picture2_MouseMove(double x, double y) { probes.Picture2_MouseMove(0, 0, float(x), float(y)); }
+void System::Picture4_MouseMove(double x, double y) { probes.Picture4_MouseMove(0, 0, float(x), float(y)); }
+// Closing the panel ends the program, as "结束" does.
+void System::MAINFRM_Close() { f.Command3.click(); }
+
 void System::wire() {
-  // Main tick and mode dispatch.
-  f.Timer1.onTimer = [this] { tick.Timer1_Timer(); };
+  // Main tick and mode dispatch; a replay that asked for it ends after its last frame's pass.
+  f.Timer1.onTimer = [this] {
+    tick.Timer1_Timer();
+    if (ports.exitAtEnd) startup.endWhenSourceFinished();
+  };
   f.Timer3.onTimer = [this] { tick.Timer3_Timer(); };
   f.Command2.onClick = [this] { processing.Command2_Click(); };
   f.Command8.onClick = [this] { processing.Command8_Click(); };
@@ -68,6 +84,12 @@ void System::wire() {
   f.Command11.onClick = [this] { commands.Command11_Click(); };
   f.Timer2.onTimer = [this] { startup.Timer2_Timer(); };
   f.Timer4.onTimer = [this] { startup.Timer4_Timer(); };
+
+  // The demo camera shows a scene that the selected projection mode detects.
+  if (ports.document)
+    ports.document->sdk2000().followProjectionMode([this] { return numericValue(f.Label9.caption()); });
+  // A request to end from outside ends as "结束" does.
+  if (ports.onQuitRequest) ports.onQuitRequest([this] { startup.end(0); });
 }
 
 }  // namespace vornix::system

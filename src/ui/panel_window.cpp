@@ -47,7 +47,8 @@ form::WindowState modelStateOf(Qt::WindowStates state) {
 
 }  // namespace
 
-PanelWindow::PanelWindow(panel::MAINFRM& f, QWidget* parent) : QWidget(parent), f_(f) {
+PanelWindow::PanelWindow(panel::MAINFRM& f, panel::PanelEvents* events, QWidget* parent)
+    : QWidget(parent), f_(f), events_(events) {
   setObjectName(f.window.name());
   QFont panelFont(QStringLiteral("WenQuanYi Zen Hei"));
   panelFont.setPixelSize(12);
@@ -127,15 +128,20 @@ void PanelWindow::buildPictures() {
     QPointer<PanelWindow> self(this);
     const int number = pane.number;
     view->onMouseMove = [self, number](double x, double y) {
-      if (!self || !self->onPictureMouseMove) return;
+      if (!self || !self->events_) return;
+      panel::PanelEvents& events = *self->events_;
       const std::string handler = "Picture" + std::to_string(number) + "_MouseMove";
-      form::runEvent(handler.c_str(), [&] { self->onPictureMouseMove(number, x, y); });
+      form::runEvent(handler.c_str(), [&] {
+        if (number == 1) events.Picture1_MouseMove(x, y);
+        if (number == 2) events.Picture2_MouseMove(x, y);
+        if (number == 4) events.Picture4_MouseMove(x, y);
+      });
     };
   }
   QPointer<PanelWindow> self(this);
   pictureView(f_.Picture1)->onMouseDown = [self](double x, double y) {
-    if (!self || !self->onPicture1MouseDown) return;
-    form::runEvent("Picture1_MouseDown", [&] { self->onPicture1MouseDown(x, y); });
+    if (!self || !self->events_) return;
+    form::runEvent("Picture1_MouseDown", [&] { self->events_->Picture1_MouseDown(x, y); });
   };
 
   PictureView* camera = pictureView(f_.Picture1);
@@ -246,8 +252,8 @@ void PanelWindow::applyWindowModel() {
 
 void PanelWindow::closeEvent(QCloseEvent* event) {
   event->accept();
-  if (onClose) {
-    form::runEvent("MAINFRM_Close", onClose);
+  if (events_) {
+    form::runEvent("MAINFRM_Close", [this] { events_->MAINFRM_Close(); });
     return;
   }
   f_.window.hide();

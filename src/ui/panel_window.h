@@ -9,27 +9,22 @@
 // the model's state.
 
 #include "panel/mainfrm.h"
+#include "panel/panel_events.h"
 #include "ui/picture_view.h"
 
 #include <QHash>
 #include <QLabel>
 #include <QWidget>
 
-#include <functional>
 
 namespace vornix::ui {
 
 class PanelWindow : public QWidget {
 public:
-  explicit PanelWindow(panel::MAINFRM& f, QWidget* parent = nullptr);
-
-  // A press on the camera pane Picture1, in its pixels (fractional).
-  std::function<void(double x, double y)> onPicture1MouseDown;
-  // The mouse moving over Picture1, Picture2 or Picture4 (pictureNumber 1, 2 or 4), in pixels.
-  std::function<void(int pictureNumber, double x, double y)> onPictureMouseMove;
-  // The operator closed the window with its close box. Without it, closing hides the panel
-  // (f.window becomes hidden), from where the program can show it again.
-  std::function<void()> onClose;
+  // events receives the presses on the camera pane, the mouse over the probed panes and the
+  // close box. Without it, closing hides the panel (f.window becomes hidden), from where the
+  // program can show it again.
+  explicit PanelWindow(panel::MAINFRM& f, panel::PanelEvents* events = nullptr, QWidget* parent = nullptr);
 
   // The widget showing a control (nullptr for the timers).
   QWidget* widgetFor(const form::Control& control) const;
@@ -52,6 +47,7 @@ private:
   QPoint onPrimaryScreen(QPoint wanted) const;
 
   panel::MAINFRM& f_;
+  panel::PanelEvents* events_;
   QHash<const form::Control*, QWidget*> widgets_;
   QHash<const form::Control*, QLabel*> titles_;
   bool applyingModel_ = false;

@@ -51,7 +51,7 @@ protected:
   panel::MAINFRM f;
   form::ScriptedLoop loop;
   RecordingTuio tuio;
-  TuioOutput output{f, loop, &tuio};
+  TuioOutput output{f, loop, &tuio, "host"};
 };
 
 TEST_F(TuioOutputTest, PositionsAreFractionsOfTheMouseRangeHeldToItsEdges) {
@@ -140,7 +140,7 @@ TEST(TuioOutputTargets, TheCommandLineWinsAndTheFileSwitchesOutputOnAndOff) {
   RecordingTuio tuio;
   TraceCapture trace;
 
-  TuioOutput fromFile(f, loop, &tuio);
+  TuioOutput fromFile(f, loop, &tuio, "host");
   fromFile.passDone(true, false);
   EXPECT_TRUE(tuio.bundles.empty());  // no target: off
   fromFile.setStoredTarget(QStringLiteral(" 192.168.1.20:3333 "));
@@ -155,7 +155,7 @@ TEST(TuioOutputTargets, TheCommandLineWinsAndTheFileSwitchesOutputOnAndOff) {
   EXPECT_FALSE(fromFile.target());
   EXPECT_EQ(trace.lines().filter(QRegularExpression("^error tuio: .*'tablet:0'.*off$")).size(), 1);
 
-  TuioOutput fromCommandLine(f, loop, &tuio);
+  TuioOutput fromCommandLine(f, loop, &tuio, "host");
   fromCommandLine.setCommandLineTarget({QStringLiteral("127.0.0.1"), 4000});
   fromCommandLine.setStoredTarget(QStringLiteral("192.168.1.20:3333"));
   fromCommandLine.setStoredTarget(QString());

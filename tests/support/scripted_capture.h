@@ -1,12 +1,13 @@
 #pragma once
 // A capture component that hands out the frames a test queued, one new frame per grab, and
 // nothing once the queue is empty; with repeat set, each frame handed out goes to the back of
-// the queue.
+// the queue. With ended set it is finished once the queue is empty.
 
 #include "base/frame.h"
 #include "capture/capture_component.h"
 
 #include <deque>
+#include <functional>
 
 namespace vornix::testing {
 
@@ -15,6 +16,8 @@ public:
   std::deque<QImage> frames;
   int grabs = 0;
   bool repeat = false;
+  bool ended = false;
+  std::function<double()> projectionMode;  // what the system asked the source to follow
 
   void release() override { frames.clear(); }
   capture::Grab grabToSlot(capture::FrameSlot& slot) override {
@@ -28,8 +31,9 @@ public:
   int videoWidth() const override { return kFrameWidth; }
   int videoHeight() const override { return kFrameHeight; }
   std::int16_t channelNumber(bool) const override { return 0; }
-  bool finished() const override { return false; }
+  bool finished() const override { return ended && frames.empty(); }
   QString description() const override { return QStringLiteral("scripted frames"); }
+  void followProjectionMode(std::function<double()> mode) override { projectionMode = std::move(mode); }
 };
 
 }  // namespace vornix::testing

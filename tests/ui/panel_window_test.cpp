@@ -28,6 +28,27 @@
 namespace vornix::ui {
 namespace {
 
+// Records what the window hands to the system.
+struct RecordedEvents : panel::PanelEvents {
+  QPointF pressed{-1, -1};
+  QList<int> movedOver;
+  QPointF moved;
+  int closed = 0;
+  bool throwOnPress = false;
+  void Picture1_MouseDown(double x, double y) override {
+    if (throwOnPress) throw form::OverflowError();
+    pressed = {x, y};
+  }
+  void Picture1_MouseMove(double x, double y) override { movedTo(1, x, y); }
+  void Picture2_MouseMove(double x, double y) override { movedTo(2, x, y); }
+  void Picture4_MouseMove(double x, double y) override { movedTo(4, x, y); }
+  void MAINFRM_Close() override { ++closed; }
+  void movedTo(int picture, double x, double y) {
+    movedOver << picture;
+    moved = {x, y};
+  }
+};
+
 class PanelWindowTest : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
@@ -426,30 +447,24 @@ TEST_F(PanelWindowTest, PaintsThePictureAndItsPlottedPoints) {
 }
 
 TEST_F(PanelWindowTest, ForwardsPressesOnTheCameraPaneAndMovesOverTheProbedPanes) {
-  QPointF pressed(-1, -1);
-  QList<int> movedOver;
-  QPointF moved;
-  window->onPicture1MouseDown = [&](double x, double y) { pressed = {x, y}; };
-  window->onPictureMouseMove = [&](int n, double x, double y) {
-    movedOver << n;
-    moved = {x, y};
-  };
+  RecordedEvents events;
+  window = std::make_unique<PanelWindow>(f, &events);
 
   const QPointF at(12.5, 30.25);
   QMouseEvent press(QEvent::MouseButtonPress, at, window->mapToGlobal(at), Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(widget(f.Picture1), &press);
-  EXPECT_EQ(pressed, at);
+  EXPECT_EQ(events.pressed, at);
 
   for (form::Picture* picture : {&f.Picture1, &f.Picture2, &f.Picture3, &f.Picture4}) {
     QMouseEvent move(QEvent::MouseMove, at, window->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(widget(*picture), &move);
   }
-  EXPECT_EQ(movedOver, (QList<int>{1, 2, 4}));
-  EXPECT_EQ(moved, at);
+  EXPECT_EQ(events.movedOver, (QList<int>{1, 2, 4}));
+  EXPECT_EQ(events.moved, at);
 
-  window->onPicture1MouseDown = [](double, double) { throw form::OverflowError(); };
+  events.throwOnPress = true;
   EXPECT_NO_THROW(QApplication::sendEvent(widget(f.Picture1), &press));
 }
 
@@ -506,10 +521,10 @@ TEST_F(PanelWindowTest, ClosingRunsTheCloseCallbackOrHidesThePanel) {
   EXPECT_FALSE(f.window.visible());
 
   f.window.show();
-  int closed = 0;
-  window->onClose = [&] { ++closed; };
+  RecordedEvents events;
+  window = std::make_unique<PanelWindow>(f, &events);
   window->close();
-  EXPECT_EQ(closed, 1);
+  EXPECT_EQ(events.closed, 1);
 }
 
 TEST_F(PanelWindowTest, AModelThatOutlivesItsWindowCanStillBeWritten) {

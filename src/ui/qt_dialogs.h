@@ -3,7 +3,7 @@
 
 #include "form/dialogs.h"
 
-namespace vornix::platform {
+namespace vornix::ui {
 
 class QtDialogs : public form::Dialogs {
 protected:
@@ -11,4 +11,4 @@ protected:
   form::Answer askYesNo(const QString& text, const QString& title) override;
 };
 
-}  // namespace vornix::platform
+}  // namespace vornix::ui

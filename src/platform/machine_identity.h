@@ -2,11 +2,11 @@
 
 #include <QString>
 
-namespace vornix::panel {
+namespace vornix::platform {
 
 // The machine's first non-loopback IPv4 address ("127.0.0.1" when it has none) and host name,
-// shown on the panel's multi-touch frame.
+// shown on the panel's multi-touch frame and naming the TUIO source.
 QString localIPv4Address();
 QString localHostName();
 
-}  // namespace vornix::panel
+}  // namespace vornix::platform

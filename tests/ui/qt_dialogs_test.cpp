@@ -1,4 +1,4 @@
-#include "platform/qt_dialogs.h"
+#include "ui/qt_dialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vornix::platform {
+namespace vornix::ui {
 namespace {
 
 // The button texts of the message box the call shows; the box is then answered with `answer`.
@@ -41,4 +41,4 @@ TEST(QtDialogs, MessageBoxesHaveChineseButtons) {
 }
 
 }  // namespace
-}  // namespace vornix::platform
+}  // namespace vornix::ui

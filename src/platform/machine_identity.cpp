@@ -1,9 +1,9 @@
-#include "panel/machine_identity.h"
+#include "platform/machine_identity.h"
 
 #include <QHostInfo>
 #include <QNetworkInterface>
 
-namespace vornix::panel {
+namespace vornix::platform {
 
 QString localIPv4Address() {
   for (const QHostAddress& address : QNetworkInterface::allAddresses())
@@ -13,4 +13,4 @@ QString localIPv4Address() {
 
 QString localHostName() { return QHostInfo::localHostName(); }
 
-}  // namespace vornix::panel
+}  // namespace vornix::platform

@@ -1,10 +1,10 @@
-#include "platform/qt_dialogs.h"
+#include "ui/qt_dialogs.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QMessageBox>
 
-namespace vornix::platform {
+namespace vornix::ui {
 namespace {
 
 // The panel speaks Chinese, and so do the buttons of its message boxes, whatever language the
@@ -32,4 +32,4 @@ form::Answer QtDialogs::askYesNo(const QString& text, const QString& title) {
   return box.exec() == QMessageBox::Yes ? form::Answer::Yes : form::Answer::No;
 }
 
-}  // namespace vornix::platform
+}  // namespace vornix::ui

@@ -29,17 +29,6 @@ endif()
 # Core libraries link Qt Core/Gui/Network at most; tests/core_includes.sh checks that no
 # Widgets or X11 header is included under the core folders.
 function(vornix_core_library name)
-  set(sources ${ARGN})
-  list(FILTER sources EXCLUDE REGEX "^$")
-  foreach(file ${sources})
-    if(NOT EXISTS ${file} AND NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${file})
-      list(REMOVE_ITEM sources ${file})
-    endif()
-  endforeach()
-  if(NOT sources)  # a folder whose first module is still to come
-    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp "")
-    set(sources ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
-  endif()
-  add_library(${name} STATIC ${sources})
+  add_library(${name} STATIC ${ARGN})
   target_link_libraries(${name} PUBLIC vornix_common)
 endfunction()

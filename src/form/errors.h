@@ -49,17 +49,6 @@ void step(Step&& body) {
   }
 }
 
-// The test of a condition inside a step-guarded operation: a test that fails counts as holding,
-// so the operation goes on into the branch taken when the test holds.
-template <class Test>
-bool stepTest(Test&& test) {
-  try {
-    return test();
-  } catch (const std::exception&) {
-    return true;
-  }
-}
-
 // Runs a top-level event handler (a timer tick, an operator's click). An error that reached this
 // far ends only this handler; it is printed in the trace as "error <handler>: <what>".
 void runEvent(const char* handlerName, const std::function<void()>& handler);

@@ -103,7 +103,6 @@ public:
   bool buttonHeld() const { return held_; }
 
   PointerBackend& backend() { return *backend_; }
-  CursorReader* cursorReader() { return cursor_; }
 
 private:
   void press();

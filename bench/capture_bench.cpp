@@ -20,7 +20,7 @@ void BM_GrabFromCaptureThreadIntoPicture(benchmark::State& state) {
     image.fill(qRgb(40 * i, 90, 160));
     image.save(dir.filePath(QStringLiteral("%1.png").arg(i, 4, 10, QLatin1Char('0'))));
   }
-  auto capture = capture::makeCapture(dir.filePath(QStringLiteral("%04d.png")), false, nullptr);
+  auto capture = capture::makeCapture(dir.filePath(QStringLiteral("%04d.png")), false);
   capture::FrameSlot slot;
   while (capture->grabToSlot(slot) == capture::Grab::Nothing) QThread::msleep(1);
   form::Picture picture1(QStringLiteral("Picture1"));

@@ -3,6 +3,7 @@
 // injector's cursor call; whole stride-1 passes of the rear-projection and two-point modes.
 
 #include "base/frame.h"
+#include "doubles/recording_pointer.h"
 #include "engine/detector.h"
 #include "support/test_system.h"
 

@@ -1,7 +1,7 @@
 // TUIO output: building and sending the bundle of a pass that found two points, against a UDP
 // socket on this machine that takes the datagrams and never reads them.
 
-#include "form/scripted_loop.h"
+#include "doubles/scripted_loop.h"
 #include "output/tuio_output.h"
 #include "panel/mainfrm.h"
 #include "platform/liblo_tuio_transport.h"

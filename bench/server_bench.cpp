@@ -5,6 +5,7 @@
 // limit of 1,024: the benchmark raises the soft limit to the hard limit first.
 
 #include "platform/qt_sockets.h"
+#include "doubles/recording_dialogs.h"
 #include "server/frm_server.h"
 
 #include <QCoreApplication>

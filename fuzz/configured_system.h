@@ -3,8 +3,10 @@
 // folder the targets keep their files in, and the entries of the file the program owns.
 
 #include "form/dialogs.h"
+#include "doubles/recording_dialogs.h"
+#include "doubles/recording_pointer.h"
 #include "form/errors.h"
-#include "form/scripted_loop.h"
+#include "doubles/scripted_loop.h"
 #include "base/gbk.h"
 #include "base/ini_file.h"
 #include "fuzz_support.h"

@@ -9,6 +9,7 @@
 // X, Y, the trailing noise without ":" and the lengths of the reads (well-formed).
 
 #include "fuzz_support.h"
+#include "doubles/recording_pointer.h"
 #include "support/test_system.h"
 #include "support/trace_capture.h"
 

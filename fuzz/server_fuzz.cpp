@@ -6,6 +6,7 @@
 // receive log and the event list stay within their bounds.
 
 #include "base/gbk.h"
+#include "doubles/recording_dialogs.h"
 #include "form/errors.h"
 #include "fuzz_support.h"
 #include "server/frm_server.h"

@@ -5,6 +5,7 @@
 // clients; and a client that closes is let go.
 
 #include "base/gbk.h"
+#include "doubles/recording_dialogs.h"
 #include "form/dialogs.h"
 #include "fuzz_support.h"
 #include "platform/qt_sockets.h"

@@ -57,10 +57,9 @@ int main(int argc, char** argv) {
   // Releases a button held by the drag at every end of the program.
   output::PointerOutput pointer(std::move(pointerSetup.backend), std::move(pointerSetup.cursor));
 
-  QString captureError;
-  capture::frmDocument document(capture::makeCapture(options.source, options.step, &captureError));
-  if (!captureError.isEmpty()) {
-    std::fprintf(stderr, "vornix: video source: %s\n", qPrintable(captureError));
+  capture::frmDocument document(capture::makeCapture(options.source, options.step));
+  if (const std::optional<capture::SourceFailure> failure = document.sdk2000().openFailure()) {
+    std::fprintf(stderr, "vornix: video source: %s\n", qPrintable(failure->text));
     // A replay whose source is mistyped or unreadable fails rather than waiting for nothing.
     if (options.exitAtEnd) return 2;
   }

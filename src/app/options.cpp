@@ -87,13 +87,13 @@ ParseResult parseOptions(const QStringList& arguments) {
   }
   result.options.listSources = parser.isSet(listSources);
   if (parser.isSet(tuio)) {
-    QString why;
-    result.options.tuio = output::parseTuioTarget(parser.value(tuio), &why);
-    if (!result.options.tuio) {
-      std::fprintf(stderr, "vornix: --tuio %s: %s\n", qPrintable(parser.value(tuio)), qPrintable(why));
+    const auto target = output::parseTuioTarget(parser.value(tuio));
+    if (!target) {
+      std::fprintf(stderr, "vornix: --tuio %s: %s\n", qPrintable(parser.value(tuio)), qPrintable(target.failure().text));
       result.exitStatus = 2;
       return result;
     }
+    result.options.tuio = *target;
   }
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {

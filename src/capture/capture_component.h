@@ -3,6 +3,7 @@
 // uses of the capture card's control, by their role. Backends: OpenCV videoio (cameras, video
 // files, image sequences, GStreamer pipelines) and the built-in demo scene.
 
+#include "base/result.h"
 #include "capture/frame_slot.h"
 
 #include <QString>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace vornix::capture {
 
@@ -26,6 +28,15 @@ enum class Grab {
   Repeated,  // the frame the grab before handed over, again: no new frame came since
   New,       // a frame that no earlier grab handed over
 };
+
+// Why a source could not be opened.
+enum class SourceError {
+  NoDevice,       // no camera at that path, or none at all
+  NoFile,         // the video file does not exist
+  NotOpened,      // it exists, but the video library cannot open it
+  LibraryFailed,  // the video library threw
+};
+using SourceFailure = Failure<SourceError>;
 
 class CaptureComponent {
 public:
@@ -73,6 +84,9 @@ public:
   // ignore it.
   virtual void followProjectionMode(std::function<double()> mode) { (void)mode; }
 
+  // Why the source is not open now; nothing while it is (the demo always is).
+  virtual std::optional<SourceFailure> openFailure() const { return std::nullopt; }
+
 private:
   std::int16_t videoStandard_ = 0;
   std::int16_t videoInput_ = 0;
@@ -83,8 +97,8 @@ private:
 // ("/dev/video0" or an index "0"); a video file; an image-sequence pattern ("frames/%04d.png");
 // "gst:PIPELINE". An empty text takes the first video device. In step mode a file, sequence or
 // pipeline gives its next frame at every grab instead of playing in real time. A source that
-// cannot be opened still yields a component (its channel number is negative) and, when error is
-// given, a description of the failure there.
-std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceText, bool step, QString* error);
+// cannot be opened still yields a component (its channel number is negative, its openFailure()
+// says why).
+std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceText, bool step);
 
 }  // namespace vornix::capture

@@ -4,12 +4,9 @@
 
 namespace vornix::capture {
 
-std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceText, bool step, QString* error) {
-  if (error) error->clear();
+std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceText, bool step) {
   if (sourceText == QLatin1String("demo")) return std::make_unique<DemoCapture>(step);
-  auto capture = std::make_unique<OpenCvCapture>(parseVideoSource(sourceText), step);
-  if (error && !capture->isOpen()) *error = capture->openError();
-  return capture;
+  return std::make_unique<OpenCvCapture>(parseVideoSource(sourceText), step);
 }
 
 }  // namespace vornix::capture

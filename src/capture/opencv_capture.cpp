@@ -136,7 +136,7 @@ struct OpenCvCapture::Reader {
   std::uint64_t takenSerial = 0;
   bool ended = false;
   bool available = false;  // open and giving frames; a live source that stopped is looked for again
-  QString openError;
+  std::optional<SourceFailure> openFailure;
   int requestedWidth = 0;
   int requestedHeight = 0;
   bool formatPending = false;
@@ -150,7 +150,8 @@ struct OpenCvCapture::Reader {
 };
 
 bool OpenCvCapture::Reader::openSource() {
-  QString error;
+  std::optional<SourceFailure> failure;
+  const auto fail = [&failure](SourceError kind, const QString& text) { failure = SourceFailure{kind, text}; };
   double rate = 0;
   const std::string location = source.location.toStdString();
   try {
@@ -164,18 +165,22 @@ bool OpenCvCapture::Reader::openSource() {
             source.location = found;
           }
           if (found.isEmpty()) {
-            error = QStringLiteral("no video device");
+            fail(SourceError::NoDevice, QStringLiteral("no video device"));
             break;
           }
           cap.open(found.toStdString(), cv::CAP_V4L2);
         } else if (source.deviceIndex >= 0 && source.location == QStringLiteral("/dev/video%1").arg(source.deviceIndex)) {
+          if (!QFileInfo::exists(source.location)) {
+            fail(SourceError::NoDevice, QStringLiteral("no such device"));
+            break;
+          }
           cap.open(source.deviceIndex, cv::CAP_V4L2);
         } else {
           // A stable link (/dev/v4l/by-id/..., by-path/...) is followed afresh at every open, so
           // the camera is found again after it moved to another USB port.
           const QString node = QFileInfo(source.location).canonicalFilePath();
           if (node.isEmpty()) {
-            error = QStringLiteral("no such device");
+            fail(SourceError::NoDevice, QStringLiteral("no such device"));
             break;
           }
           cap.open(node.toStdString(), cv::CAP_V4L2);
@@ -184,7 +189,7 @@ bool OpenCvCapture::Reader::openSource() {
       }
       case SourceKind::File:
         if (!QFileInfo(source.location).isFile()) {
-          error = QStringLiteral("no such file");
+          fail(SourceError::NoFile, QStringLiteral("no such file"));
           break;
         }
         if (!cap.open(location, cv::CAP_FFMPEG)) cap.open(location, cv::CAP_ANY);
@@ -196,23 +201,24 @@ bool OpenCvCapture::Reader::openSource() {
         cap.open(location, cv::CAP_GSTREAMER);
         break;
     }
-    if (error.isEmpty() && cap.isOpened()) rate = cap.get(cv::CAP_PROP_FPS);
-    else if (error.isEmpty()) error = QStringLiteral("cannot be opened");
+    if (!failure && cap.isOpened()) rate = cap.get(cv::CAP_PROP_FPS);
+    else if (!failure) fail(SourceError::NotOpened, QStringLiteral("cannot be opened"));
   } catch (const std::exception& exception) {
-    error = failureText(exception);
+    fail(SourceError::LibraryFailed, failureText(exception));
   } catch (...) {
-    error = QStringLiteral("the video library failed");
+    fail(SourceError::LibraryFailed, QStringLiteral("the video library failed"));
   }
-  const bool opened = error.isEmpty();
+  const bool opened = !failure;
   if (opened) {
     fps = (std::isfinite(rate) && rate > 0 && rate <= 1000) ? rate : kDefaultFps;
     std::lock_guard lock(mutex);
     if (source.kind == SourceKind::Device && requestedWidth > 0 && requestedHeight > 0) formatPending = true;
-    openError.clear();
+    openFailure.reset();
     available = true;
   } else {
     std::lock_guard lock(mutex);
-    openError = describe() + QStringLiteral(": ") + error;
+    failure->text = describe() + QStringLiteral(": ") + failure->text;
+    openFailure = failure;
     available = false;
   }
   open = opened;
@@ -447,9 +453,9 @@ QString OpenCvCapture::description() const {
 
 bool OpenCvCapture::isOpen() const { return reader_->open; }
 
-QString OpenCvCapture::openError() const {
+std::optional<SourceFailure> OpenCvCapture::openFailure() const {
   std::lock_guard lock(reader_->mutex);
-  return reader_->openError;
+  return reader_->openFailure;
 }
 
 }  // namespace vornix::capture

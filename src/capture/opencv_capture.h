@@ -47,7 +47,7 @@ public:
   // Whether the source was opened (or reopened) and is delivering.
   bool isOpen() const;
   // Why the last open failed, empty when it did not.
-  QString openError() const;
+  std::optional<SourceFailure> openFailure() const override;
 
   static constexpr std::chrono::seconds kStopWait{1};
 

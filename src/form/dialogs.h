@@ -1,11 +1,8 @@
 #pragma once
 // Message boxes. The program shows them with Qt; headless runs print the text on stderr and take
-// the default answer; tests record them.
+// the default answer.
 
 #include <QString>
-
-#include <functional>
-#include <vector>
 
 namespace vornix::form {
 
@@ -29,26 +26,6 @@ class ConsoleDialogs : public Dialogs {
 protected:
   void showMessage(const QString& text, const QString& title) override;
   Answer askYesNo(const QString& text, const QString& title) override;
-};
-
-// Tests: remembers every text and answers questions with a preset answer.
-class RecordingDialogs : public Dialogs {
-public:
-  std::vector<QString> messages;
-  std::vector<QString> questions;
-  Answer nextAnswer = Answer::No;
-  // Runs while a message is shown, as events do while a message box waits for its OK.
-  std::function<void()> whileShown;
-
-protected:
-  void showMessage(const QString& text, const QString&) override {
-    messages.push_back(text);
-    if (whileShown) whileShown();
-  }
-  Answer askYesNo(const QString& text, const QString&) override {
-    questions.push_back(text);
-    return nextAnswer;
-  }
 };
 
 }  // namespace vornix::form

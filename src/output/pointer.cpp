@@ -12,11 +12,6 @@ void NoPointer::announce() {
   notice_.clear();
 }
 
-void RecordingPointer::record(const Event& event) {
-  if (events_.size() >= kCapacity) events_.erase(events_.begin(), events_.begin() + kCapacity / 2);
-  events_.push_back(event);
-}
-
 PointerOutput::PointerOutput(PointerBackend& backend, CursorReader* cursor)
     : backend_(&backend), cursor_(cursor) {}
 

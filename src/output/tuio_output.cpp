@@ -33,11 +33,12 @@ void TuioOutput::setCommandLineTarget(const TuioTarget& target) {
 void TuioOutput::setStoredTarget(const QString& text) {
   if (commandLineTarget_) return;
   if (text.trimmed().isEmpty()) return aim(std::nullopt);
-  QString error;
-  const std::optional<TuioTarget> target = parseTuioTarget(text, &error);
-  if (!target)
-    report(QStringLiteral("the configuration's TUIO target '%1': %2; TUIO output is off").arg(text, error));
-  aim(target);
+  const auto target = parseTuioTarget(text);
+  if (!target) {
+    report(QStringLiteral("the configuration's TUIO target '%1': %2; TUIO output is off").arg(text, target.failure().text));
+    return aim(std::nullopt);
+  }
+  aim(*target);
 }
 
 void TuioOutput::aim(const std::optional<TuioTarget>& target) {
@@ -65,26 +66,21 @@ void TuioOutput::passDone(bool point1, bool point2) {
   const TuioBundle bundle{source_, cursors_.update(points, now), sent_ + 1};
   if (now < retryAtMs_) return;
 
-  QString error;
-  switch (transport_->send(bundle, &error)) {
-  case TuioTransport::Result::Sent: {
-    ++sent_;
-    QStringList fields{QString::number(bundle.fseq)};
-    for (const TuioCursor& cursor : bundle.cursors) fields << QString::number(cursor.sessionId);
-    trace("tuio", fields.join(u' '));
-    if (!sendingSinceMs_) sendingSinceMs_ = now;
-    if (now - *sendingSinceMs_ >= kRetryMs) reported_.clear();
-    break;
-  }
-  case TuioTransport::Result::Waiting:
-    break;
-  case TuioTransport::Result::Failed:
+  const TuioTransport::SendResult result = transport_->send(bundle);
+  if (!result) {
     retryAtMs_ = now + kRetryMs;
     sendingSinceMs_.reset();
-    if (error != reported_) report(error);
-    reported_ = error;
-    break;
+    if (result.failure().text != reported_) report(result.failure().text);
+    reported_ = result.failure().text;
+    return;
   }
+  if (*result == TuioTransport::Delivery::Waiting) return;
+  ++sent_;
+  QStringList fields{QString::number(bundle.fseq)};
+  for (const TuioCursor& cursor : bundle.cursors) fields << QString::number(cursor.sessionId);
+  trace("tuio", fields.join(u' '));
+  if (!sendingSinceMs_) sendingSinceMs_ = now;
+  if (now - *sendingSinceMs_ >= kRetryMs) reported_.clear();
 }
 
 void TuioOutput::report(const QString& error) {

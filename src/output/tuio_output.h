@@ -27,14 +27,20 @@ struct TuioBundle {
 // Delivers bundles to a target; the program's backend sends OSC over UDP.
 class TuioTransport {
 public:
-  enum class Result {
+  enum class Delivery {
     Sent,
     Waiting,  // nothing sent: the target's host name is still being looked up
-    Failed,   // nothing sent; the error says why
   };
+  enum class SendError {
+    UnknownHost,  // the host name has no address
+    Refused,      // nothing listens on the target's port
+    Network,      // the system refused the socket or the datagram
+  };
+  using SendResult = Result<Delivery, SendError>;
+
   virtual ~TuioTransport() = default;
   virtual void setTarget(const TuioTarget& target) = 0;
-  virtual Result send(const TuioBundle& bundle, QString* error) = 0;
+  virtual SendResult send(const TuioBundle& bundle) = 0;
 };
 
 class TuioOutput {

@@ -2,9 +2,9 @@
 // Where the TUIO bundles go: "[HOST:]PORT", given with --tuio or stored by an installer under
 // "TUIO"/"目标" in the configuration file.
 
-#include <QString>
+#include "base/result.h"
 
-#include <optional>
+#include <QString>
 
 namespace vornix::output {
 
@@ -20,9 +20,14 @@ struct TuioTarget {
 // The host taken when the text names only the port.
 inline constexpr const char* kDefaultTuioHost = "127.0.0.1";
 
+enum class TuioTargetError {
+  UnclosedBrackets,   // "[::1" or "[::1]3333"
+  UnbracketedIpv6,    // "::1:3333"
+  BlankInHost,
+  BadPort,            // missing, not a number, or outside 1..65535
+};
+
 // "3333", "192.168.1.20:3333", "tablet.local:3333" or "[::1]:3333", blanks around it ignored.
-// Anything else (no port, a port outside 1..65535, an IPv6 address without brackets) gives
-// nothing and, in error, what is wrong with it.
-std::optional<TuioTarget> parseTuioTarget(const QString& text, QString* error = nullptr);
+Result<TuioTarget, TuioTargetError> parseTuioTarget(const QString& text);
 
 }  // namespace vornix::output

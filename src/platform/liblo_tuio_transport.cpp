@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -70,36 +71,34 @@ void LibloTuioTransport::setTarget(const output::TuioTarget& target) {
   target_ = target;
 }
 
-LibloTuioTransport::Result LibloTuioTransport::send(const output::TuioBundle& bundle, QString* error) {
+LibloTuioTransport::SendResult LibloTuioTransport::send(const output::TuioBundle& bundle) {
   if (socket_ < 0)
-    if (const std::optional<Result> notReady = connectSocket(error)) return *notReady;
+    if (std::optional<SendResult> notReady = connectSocket()) return *notReady;
   const QByteArray datagram = encode(bundle);
-  if (::send(socket_, datagram.constData(), size_t(datagram.size()), MSG_NOSIGNAL) < 0) return fail(error, errno);
-  return Result::Sent;
+  if (::send(socket_, datagram.constData(), size_t(datagram.size()), MSG_NOSIGNAL) < 0) return fail(errno);
+  return Delivery::Sent;
 }
 
-LibloTuioTransport::Result LibloTuioTransport::fail(QString* error, int failure) {
+LibloTuioTransport::SendResult LibloTuioTransport::fail(int failure) {
   QString text = QStringLiteral("cannot send to %1: %2").arg(target_.text(), QString::fromLocal8Bit(std::strerror(failure)));
   if (failure == ECONNREFUSED) text += QStringLiteral(" (no application listens on that port)");
-  if (error) *error = text;
   // The host is looked up again at the next try: its address may have changed.
   closeSocket();
   address_.reset();
-  return Result::Failed;
+  return Failure<SendError>{failure == ECONNREFUSED ? SendError::Refused : SendError::Network, text};
 }
 
-std::optional<LibloTuioTransport::Result> LibloTuioTransport::connectSocket(QString* error) {
+std::optional<LibloTuioTransport::SendResult> LibloTuioTransport::connectSocket() {
   if (!address_) {
     QHostAddress literal;
     if (literal.setAddress(target_.host)) {
       address_ = literal;
     } else if (!lookupError_.isEmpty()) {
-      if (error) *error = lookupError_;
-      lookupError_.clear();  // the next try looks the name up again
-      return Result::Failed;
+      const QString text = std::exchange(lookupError_, QString());  // the next try looks the name up again
+      return Failure<SendError>{SendError::UnknownHost, text};
     } else {
       if (lookupId_ < 0) startLookup();
-      return Result::Waiting;
+      return Delivery::Waiting;
     }
   }
 
@@ -110,7 +109,7 @@ std::optional<LibloTuioTransport::Result> LibloTuioTransport::connectSocket(QStr
   addrinfo* found = nullptr;
   if (::getaddrinfo(address_->toString().toLatin1().constData(), QByteArray::number(target_.port).constData(),
                     &hints, &found) != 0)
-    return fail(error, EADDRNOTAVAIL);
+    return fail(EADDRNOTAVAIL);
   socket_ = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   // A broadcast address (the whole local network) is a target like any other.
   const int broadcast = 1;
@@ -118,7 +117,7 @@ std::optional<LibloTuioTransport::Result> LibloTuioTransport::connectSocket(QStr
   const bool connected = socket_ >= 0 && ::connect(socket_, found->ai_addr, found->ai_addrlen) == 0;
   const int failure = errno;
   ::freeaddrinfo(found);
-  if (!connected) return fail(error, failure);
+  if (!connected) return fail(failure);
   return std::nullopt;
 }
 

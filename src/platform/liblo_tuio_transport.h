@@ -21,7 +21,7 @@ public:
   LibloTuioTransport& operator=(const LibloTuioTransport&) = delete;
 
   void setTarget(const output::TuioTarget& target) override;
-  Result send(const output::TuioBundle& bundle, QString* error) override;
+  SendResult send(const output::TuioBundle& bundle) override;
 
   // The bundle as it goes on the wire: one OSC bundle, time tag "immediately", of /tuio/2Dcur
   // messages "source", "alive", "set" per cursor and "fseq".
@@ -30,9 +30,9 @@ public:
 private:
   // Looks the target's host up or opens the socket, whichever comes next: nothing once the
   // socket is open, else why nothing can be sent yet.
-  std::optional<Result> connectSocket(QString* error);
+  std::optional<SendResult> connectSocket();
   // A failed send or connect: says why and starts again from the lookup at the next try.
-  Result fail(QString* error, int failure);
+  SendResult fail(int failure);
   void startLookup();
   void closeSocket();
 

@@ -1,4 +1,5 @@
 #include "capture/frm_document.h"
+#include "doubles/recording_dialogs.h"
 
 #include "base/frame.h"
 
@@ -45,7 +46,7 @@ private:
 
 TEST(FrmDocumentLoad, FailingSourceIsReportedOnceAndLoadingGoesOn) {
   form::RecordingDialogs dialogs;
-  frmDocument doc(makeCapture(QStringLiteral("/dev/video77"), false, nullptr));
+  frmDocument doc(makeCapture(QStringLiteral("/dev/video77"), false));
   doc.load(dialogs);
   doc.load(dialogs);
   EXPECT_EQ(dialogs.messages, std::vector<QString>{QStringLiteral("无设备可连接!")});

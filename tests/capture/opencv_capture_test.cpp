@@ -44,9 +44,8 @@ protected:
 int redAtCorner(const FrameSlot& slot) { return qRed(slot.get()->pixel(0, 0)); }
 
 TEST_F(Sequence, StepModeDeliversEveryFrameInOrderAtTheCaptureSize) {
-  QString error;
-  auto capture = makeCapture(writeFrames(3), true, &error);
-  EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+  auto capture = makeCapture(writeFrames(3), true);
+  EXPECT_FALSE(capture->openFailure());
   EXPECT_GE(capture->channelNumber(false), 0);
   FrameSlot slot;
   for (int i = 0; i < 3; ++i) {
@@ -59,7 +58,7 @@ TEST_F(Sequence, StepModeDeliversEveryFrameInOrderAtTheCaptureSize) {
 }
 
 TEST_F(Sequence, FinishedOnceTheLastFrameIsHandedOut) {
-  auto capture = makeCapture(writeFrames(2), true, nullptr);
+  auto capture = makeCapture(writeFrames(2), true);
   FrameSlot slot;
   EXPECT_FALSE(capture->finished());
   ASSERT_EQ(capture->grabToSlot(slot), Grab::New);
@@ -70,7 +69,7 @@ TEST_F(Sequence, FinishedOnceTheLastFrameIsHandedOut) {
 }
 
 TEST_F(Sequence, GrabsPastTheEndRepeatTheLastFrame) {
-  auto capture = makeCapture(writeFrames(2), true, nullptr);
+  auto capture = makeCapture(writeFrames(2), true);
   FrameSlot slot;
   for (int i = 0; i < 4; ++i) ASSERT_EQ(capture->grabToSlot(slot), i < 2 ? Grab::New : Grab::Repeated);
   EXPECT_EQ(redAtCorner(slot), 15);
@@ -78,7 +77,7 @@ TEST_F(Sequence, GrabsPastTheEndRepeatTheLastFrame) {
 }
 
 TEST_F(Sequence, LargerFramesAreScaledToTheCaptureSize) {
-  auto capture = makeCapture(writeFrames(1, 640, 480), true, nullptr);
+  auto capture = makeCapture(writeFrames(1, 640, 480), true);
   FrameSlot slot;
   ASSERT_EQ(capture->grabToSlot(slot), Grab::New);
   EXPECT_EQ(slot.get()->size(), QSize(kFrameWidth, kFrameHeight));
@@ -88,7 +87,7 @@ TEST_F(Sequence, LargerFramesAreScaledToTheCaptureSize) {
 }
 
 TEST_F(Sequence, RealTimePlaysToTheEndWithoutTheCallerWaiting) {
-  auto capture = makeCapture(writeFrames(3), false, nullptr);
+  auto capture = makeCapture(writeFrames(3), false);
   FrameSlot slot;
   std::vector<int> seen;
   int repeats = 0;
@@ -108,7 +107,7 @@ TEST_F(Sequence, RealTimePlaysToTheEndWithoutTheCallerWaiting) {
 }
 
 TEST_F(Sequence, ReleaseStopsHandingOutFrames) {
-  auto capture = makeCapture(writeFrames(2), true, nullptr);
+  auto capture = makeCapture(writeFrames(2), true);
   capture->release();
   FrameSlot slot;
   EXPECT_EQ(capture->grabToSlot(slot), Grab::Nothing);
@@ -116,10 +115,10 @@ TEST_F(Sequence, ReleaseStopsHandingOutFrames) {
 }
 
 TEST(OpenCvSource, MissingDeviceHasNegativeChannelAndPutsNothing) {
-  QString error;
-  auto capture = makeCapture(QStringLiteral("/dev/video77"), false, &error);
+  auto capture = makeCapture(QStringLiteral("/dev/video77"), false);
   EXPECT_LT(capture->channelNumber(false), 0);
-  EXPECT_FALSE(error.isEmpty());
+  ASSERT_TRUE(capture->openFailure());
+  EXPECT_EQ(capture->openFailure()->kind, SourceError::NoDevice);
   FrameSlot slot;
   slot.put(blankFrame());
   EXPECT_EQ(capture->grabToSlot(slot), Grab::Nothing);
@@ -130,18 +129,20 @@ TEST(OpenCvSource, MissingDeviceHasNegativeChannelAndPutsNothing) {
 TEST(OpenCvSource, StableLinkOfAnUnpluggedCameraIsAMissingDevice) {
   const QString link = QStringLiteral("/dev/v4l/by-id/usb-Vornix_Test_Camera-video-index0");
   EXPECT_EQ(parseVideoSource(link).kind, SourceKind::Device);
-  QString error;
-  auto capture = makeCapture(link, false, &error);
+  auto capture = makeCapture(link, false);
   EXPECT_LT(capture->channelNumber(false), 0);
-  EXPECT_EQ(error, QStringLiteral("camera ") + link + QStringLiteral(": no such device"));
+  ASSERT_TRUE(capture->openFailure());
+  EXPECT_EQ(capture->openFailure()->kind, SourceError::NoDevice);
+  EXPECT_EQ(capture->openFailure()->text, QStringLiteral("camera ") + link + QStringLiteral(": no such device"));
   EXPECT_FALSE(capture->finished()) << "the camera may be plugged in again";
 }
 
 TEST(OpenCvSource, MissingFileIsNegativeAndAtItsEnd) {
-  QString error;
-  auto capture = makeCapture(QStringLiteral("/nonexistent/clip.mkv"), false, &error);
+  auto capture = makeCapture(QStringLiteral("/nonexistent/clip.mkv"), false);
   EXPECT_LT(capture->channelNumber(false), 0);
-  EXPECT_TRUE(error.contains(QStringLiteral("clip.mkv")));
+  ASSERT_TRUE(capture->openFailure());
+  EXPECT_EQ(capture->openFailure()->kind, SourceError::NoFile);
+  EXPECT_TRUE(capture->openFailure()->text.contains(QStringLiteral("clip.mkv")));
   EXPECT_TRUE(capture->finished()) << "--exit-at-end must not wait for frames that never come";
 }
 
@@ -174,7 +175,7 @@ TEST_F(Sequence, AnExceptionOfTheVideoLibraryIsAFailedRead) {
   huge.close();
 
   for (const bool step : {true, false}) {
-    auto capture = makeCapture(dir_.filePath(QStringLiteral("%04d.ppm")), step, nullptr);
+    auto capture = makeCapture(dir_.filePath(QStringLiteral("%04d.ppm")), step);
     FrameSlot slot;
     int frames = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -211,7 +212,7 @@ TEST_F(Sequence, ReleaseLeavesAStuckReadBehindAndTheThreadEndsOnItsOwn) {
   playlist.write("ffconcat version 1.0\nfile clip.y4m\nfile stuck.y4m\n");
   playlist.close();
 
-  auto capture = makeCapture(playlist.fileName(), false, nullptr);
+  auto capture = makeCapture(playlist.fileName(), false);
   FrameSlot slot;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   int writer = -1;
@@ -241,10 +242,10 @@ TEST_F(Sequence, ReleaseLeavesAStuckReadBehindAndTheThreadEndsOnItsOwn) {
 TEST(LiveSource, FailingMidRunAndComingBackDeliversNewFramesAgain) {
   const QString pipeline = QStringLiteral(
       "gst:videotestsrc num-buffers=8 ! video/x-raw,width=320,height=240,framerate=40/1 ! videoconvert ! appsink");
-  auto capture = makeCapture(pipeline, false, nullptr);
+  auto capture = makeCapture(pipeline, false);
   auto* live = dynamic_cast<OpenCvCapture*>(capture.get());
   ASSERT_NE(live, nullptr);
-  if (!live->isOpen()) GTEST_SKIP() << "no GStreamer test source: " << live->openError().toStdString();
+  if (!live->isOpen()) GTEST_SKIP() << "no GStreamer test source: " << live->openFailure()->text.toStdString();
 
   // New frames, then a silence of repeated ones while the source is away, then new ones again.
   FrameSlot slot;

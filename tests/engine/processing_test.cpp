@@ -1,4 +1,5 @@
 #include "drawn_frames.h"
+#include "doubles/recording_pointer.h"
 #include "support/test_system.h"
 
 #include <gtest/gtest.h>

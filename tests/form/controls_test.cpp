@@ -1,6 +1,6 @@
 #include "form/controls.h"
 #include "form/errors.h"
-#include "form/scripted_loop.h"
+#include "doubles/scripted_loop.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "output/mapping.h"
+#include "doubles/recording_pointer.h"
 
 #include "base/text_rules.h"
 #include "base/trace.h"

@@ -1,4 +1,5 @@
 #include "output/pointer_dispatch.h"
+#include "doubles/recording_pointer.h"
 
 #include "base/trace.h"
 #include "support/test_system.h"

@@ -1,4 +1,5 @@
 #include "output/pointer.h"
+#include "doubles/recording_pointer.h"
 
 #include "base/trace.h"
 

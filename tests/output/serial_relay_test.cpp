@@ -1,4 +1,5 @@
 #include "output/serial_relay.h"
+#include "doubles/recording_pointer.h"
 
 #include "support/test_system.h"
 #include "support/trace_capture.h"

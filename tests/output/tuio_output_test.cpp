@@ -1,4 +1,4 @@
-#include "form/scripted_loop.h"
+#include "doubles/scripted_loop.h"
 #include "output/tuio_output.h"
 #include "panel/mainfrm.h"
 #include "support/recording_tuio.h"
@@ -13,7 +13,8 @@
 namespace vornix::output {
 namespace {
 
-using Result = TuioTransport::Result;
+using Delivery = TuioTransport::Delivery;
+using SendError = TuioTransport::SendError;
 using testing::RecordingTuio;
 using testing::TraceCapture;
 
@@ -104,8 +105,8 @@ TEST_F(TuioOutputTest, VelocityAndAccelerationFollowTheTimeBetweenPasses) {
 
 TEST_F(TuioOutputTest, AFailingTargetIsReportedOnceAndTriedAtMostOnceASecond) {
   TraceCapture trace;
-  tuio.answer = Result::Failed;
-  tuio.error = QStringLiteral("cannot send to 127.0.0.1:3333: Connection refused");
+  const Failure<SendError> refused{SendError::Refused, QStringLiteral("cannot send to 127.0.0.1:3333: Connection refused")};
+  tuio.answer = refused;
   for (int i = 0; i < 20; ++i, loop.spend(50)) output.passDone(false, false);
   EXPECT_EQ(tuio.bundles.size(), 1u);  // the passes of the next second try nothing
   pass(false);                          // one second later
@@ -114,21 +115,21 @@ TEST_F(TuioOutputTest, AFailingTargetIsReportedOnceAndTriedAtMostOnceASecond) {
 
   // A host still being looked up is no failure: the next pass tries again.
   loop.spend(1000);
-  tuio.answer = Result::Waiting;
+  tuio.answer = Delivery::Waiting;
   pass(false);
   loop.spend(50);
   pass(false);
   EXPECT_EQ(tuio.bundles.size(), 4u);
 
   // The first bundle that goes out is number 1; fseq counts the bundles sent.
-  tuio.answer = Result::Sent;
+  tuio.answer = Delivery::Sent;
   for (int i = 0; i < 21; ++i, loop.spend(50)) pass(false);
   EXPECT_EQ(tuio.bundles[4].fseq, 1);
   EXPECT_EQ(tuio.bundles.back().fseq, 21);
   EXPECT_EQ(trace.lines().filter(QRegularExpression("^tuio ")).size(), 21);
 
   // After a second of bundles going out, the same failure is news again.
-  tuio.answer = Result::Failed;
+  tuio.answer = refused;
   pass(false);
   EXPECT_EQ(errorLines(trace), 2);
   EXPECT_EQ(tuio.bundles.back().fseq, 22);
@@ -163,14 +164,21 @@ TEST(TuioOutputTargets, TheCommandLineWinsAndTheFileSwitchesOutputOnAndOff) {
 }
 
 TEST(TuioTargetText, PortAloneOrWithAHostAndOnlyThat) {
-  EXPECT_EQ(parseTuioTarget("3333"), (TuioTarget{"127.0.0.1", 3333}));
-  EXPECT_EQ(parseTuioTarget("tablet.local:65535"), (TuioTarget{"tablet.local", 65535}));
-  EXPECT_EQ(parseTuioTarget("[::1]:3333"), (TuioTarget{"::1", 3333}));
+  EXPECT_EQ(*parseTuioTarget("3333"), (TuioTarget{"127.0.0.1", 3333}));
+  EXPECT_EQ(*parseTuioTarget("tablet.local:65535"), (TuioTarget{"tablet.local", 65535}));
+  EXPECT_EQ(*parseTuioTarget("[::1]:3333"), (TuioTarget{"::1", 3333}));
   EXPECT_EQ(parseTuioTarget("[::1]:3333")->text(), "[::1]:3333");
-  for (const char* bad : {"", "host:", "0", "65536", "33 33", "3333x", "::1:3333", "[::1]3333", "-1"}) {
-    QString why;
-    EXPECT_FALSE(parseTuioTarget(bad, &why)) << bad;
-    EXPECT_FALSE(why.isEmpty()) << bad;
+  using Error = TuioTargetError;
+  const std::pair<const char*, Error> refused[] = {
+      {"", Error::BadPort},          {"host:", Error::BadPort},       {"0", Error::BadPort},
+      {"65536", Error::BadPort},     {"3333x", Error::BadPort},       {"-1", Error::BadPort},
+      {"33 33", Error::BadPort},     {"a b:3333", Error::BlankInHost}, {"::1:3333", Error::UnbracketedIpv6},
+      {"[::1]3333", Error::UnclosedBrackets},
+  };
+  for (const auto& [bad, kind] : refused) {
+    const auto parsed = parseTuioTarget(bad);
+    ASSERT_FALSE(parsed) << bad;
+    EXPECT_EQ(parsed.failure().kind, kind) << bad;
   }
 }
 

@@ -20,7 +20,9 @@ namespace {
 using output::TuioBundle;
 using output::TuioCursor;
 using output::TuioTarget;
-using Result = output::TuioTransport::Result;
+using Delivery = output::TuioTransport::Delivery;
+using SendError = output::TuioTransport::SendError;
+using SendResult = output::TuioTransport::SendResult;
 
 // Host-name lookups answer through the Qt event loop.
 void needEventLoop() {
@@ -31,17 +33,19 @@ void needEventLoop() {
 }
 
 // Sends until the transport gives an answer other than Waiting, letting lookups finish.
-Result sendSettled(LibloTuioTransport& transport, const TuioBundle& bundle, QString* error) {
+SendResult sendSettled(LibloTuioTransport& transport, const TuioBundle& bundle) {
   QElapsedTimer clock;
   clock.start();
-  Result result = transport.send(bundle, error);
-  while (result == Result::Waiting && clock.elapsed() < 20000) {
+  SendResult result = transport.send(bundle);
+  while (result && *result == Delivery::Waiting && clock.elapsed() < 20000) {
     QCoreApplication::processEvents();
     QThread::msleep(5);
-    result = transport.send(bundle, error);
+    result = transport.send(bundle);
   }
   return result;
 }
+
+bool sent(const SendResult& result) { return result && *result == Delivery::Sent; }
 
 // An OSC server on a free UDP port that writes down every bundle and message it receives.
 class Receiver {
@@ -103,9 +107,8 @@ TEST(LibloTuioTransport, BundlesArriveWithSourceAliveSetsAndFseqInThisOrder) {
 
   const TuioBundle two{QStringLiteral("vornix@台"), {{3, 0.25f, 0.5f, 1.5f, -2, 0.125f}, {4, 1, 0, 0, 0, 0}}, 7};
   const TuioBundle none{QStringLiteral("vornix@台"), {}, 8};
-  QString error;
-  ASSERT_EQ(sendSettled(transport, two, &error), Result::Sent) << error.toStdString();
-  ASSERT_EQ(transport.send(none, &error), Result::Sent) << error.toStdString();
+  ASSERT_TRUE(sent(sendSettled(transport, two)));
+  ASSERT_TRUE(sent(transport.send(none)));
 
   EXPECT_EQ(receiver.received(2), (QStringList{
                                       "[",
@@ -134,23 +137,25 @@ TEST(LibloTuioTransport, ARefusedPortOrAnUnknownHostFailsWithItsReasonAndIsTried
   LibloTuioTransport transport;
   transport.setTarget({QStringLiteral("127.0.0.1"), closedPort});
   // The refusal comes back for a datagram already sent, so a later send reports it.
-  QString error;
-  Result result = Result::Sent;
-  for (int i = 0; i < 50 && result == Result::Sent; ++i, QThread::msleep(2)) result = transport.send(bundle, &error);
-  ASSERT_EQ(result, Result::Failed);
-  EXPECT_TRUE(error.contains(QStringLiteral("127.0.0.1:%1: Connection refused").arg(closedPort))) << error.toStdString();
+  SendResult result = Delivery::Sent;
+  for (int i = 0; i < 50 && sent(result); ++i, QThread::msleep(2)) result = transport.send(bundle);
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.failure().kind, SendError::Refused);
+  EXPECT_TRUE(result.failure().text.contains(QStringLiteral("127.0.0.1:%1").arg(closedPort)));
 
   // Once something listens there, the same transport gets through.
   Receiver listening(QByteArray::number(closedPort));
-  EXPECT_EQ(transport.send(bundle, &error), Result::Sent);
+  EXPECT_TRUE(sent(transport.send(bundle)));
   EXPECT_EQ(listening.received(1).size(), 5);
 
   transport.setTarget({QStringLiteral("no-such-host.invalid"), 3333});
-  EXPECT_EQ(transport.send(bundle, &error), Result::Waiting);
-  ASSERT_EQ(sendSettled(transport, bundle, &error), Result::Failed);
-  EXPECT_TRUE(error.contains("'no-such-host.invalid'")) << error.toStdString();
-  EXPECT_EQ(transport.send(bundle, &error), Result::Waiting);  // looked up anew
-  EXPECT_EQ(sendSettled(transport, bundle, &error), Result::Failed);
+  EXPECT_EQ(*transport.send(bundle), Delivery::Waiting);
+  result = sendSettled(transport, bundle);
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.failure().kind, SendError::UnknownHost);
+  EXPECT_TRUE(result.failure().text.contains("'no-such-host.invalid'"));
+  EXPECT_EQ(*transport.send(bundle), Delivery::Waiting);  // looked up anew
+  EXPECT_FALSE(sendSettled(transport, bundle));
 }
 
 }  // namespace

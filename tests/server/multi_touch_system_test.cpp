@@ -1,6 +1,8 @@
 // The whole system with its multi-touch server on the system's sockets.
 
 #include "panel/config_file_support.h"
+#include "doubles/recording_dialogs.h"
+#include "doubles/recording_pointer.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_sockets.h"
 #include "server/loopback_client.h"

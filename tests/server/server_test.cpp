@@ -1,6 +1,7 @@
 // The server over the system's sockets on 127.0.0.1, with clients made of plain sockets.
 
 #include "server/frm_server.h"
+#include "doubles/recording_dialogs.h"
 
 #include "platform/qt_sockets.h"
 #include "server/scripted_sockets.h"

@@ -16,12 +16,13 @@
 // received once and in order on the other side.
 
 #include "base/ini_file.h"
+#include "doubles/recording_dialogs.h"
 #include "base/trace.h"
 #include "capture/demo_capture.h"
 #include "capture/frm_document.h"
 #include "form/dialogs.h"
 #include "form/errors.h"
-#include "form/scripted_loop.h"
+#include "doubles/scripted_loop.h"
 #include "output/pointer.h"
 #include "platform/qt_serial_port.h"
 #include "platform/qt_sockets.h"

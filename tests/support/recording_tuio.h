@@ -3,6 +3,8 @@
 // whole system with camera frames from the test whose TUIO output is aimed at it from the start.
 
 #include "output/tuio_output.h"
+#include "doubles/recording_dialogs.h"
+#include "doubles/recording_pointer.h"
 #include "support/test_system.h"
 
 #include <vector>
@@ -13,13 +15,11 @@ class RecordingTuio : public output::TuioTransport {
 public:
   std::vector<output::TuioTarget> targets;
   std::vector<output::TuioBundle> bundles;  // every bundle handed over, whatever the answer
-  Result answer = Result::Sent;
-  QString error;  // given with Result::Failed
+  SendResult answer = Delivery::Sent;
 
   void setTarget(const output::TuioTarget& target) override { targets.push_back(target); }
-  Result send(const output::TuioBundle& bundle, QString* why) override {
+  SendResult send(const output::TuioBundle& bundle) override {
     bundles.push_back(bundle);
-    if (answer == Result::Failed && why) *why = error;
     return answer;
   }
 

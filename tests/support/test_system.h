@@ -2,8 +2,10 @@
 // A whole system on scripted ports: time moves only when the test advances the loop.
 
 #include "capture/frm_document.h"
+#include "doubles/recording_dialogs.h"
+#include "doubles/recording_pointer.h"
 #include "form/dialogs.h"
-#include "form/scripted_loop.h"
+#include "doubles/scripted_loop.h"
 #include "output/pointer.h"
 #include "system/system.h"
 #include "support/scripted_capture.h"

@@ -3,6 +3,8 @@
 // requested (as SIGTERM does) at every kind of moment of a pass.
 
 #include "panel/config_file_support.h"
+#include "doubles/recording_dialogs.h"
+#include "doubles/recording_pointer.h"
 #include "support/scripted_capture.h"
 #include "support/trace_capture.h"
 

@@ -1,4 +1,5 @@
 #include "panel/config_file_support.h"
+#include "doubles/recording_pointer.h"
 #include "support/scripted_capture.h"
 
 #include <QFile>

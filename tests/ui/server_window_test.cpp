@@ -1,4 +1,5 @@
 #include "ui/server_window.h"
+#include "doubles/recording_dialogs.h"
 
 #include "server/scripted_sockets.h"
 

@@ -1,4 +1,4 @@
-#include "form/scripted_loop.h"
+#include "doubles/scripted_loop.h"
 
 #include "form/controls.h"
 #include "form/errors.h"

@@ -3,33 +3,34 @@
 
     make_clips.py OUTDIR [--no-video] [--fps=N,...] [NAME ...]
 
-For each clip NAME ("blob", "drag", "swipe", "hop", "stripe", "pinch"; all when none is named)
+For each clip NAME ("blob", "drag", "hop", "stripe", "pinch"; all when none is named)
 it writes
     OUTDIR/NAME/frames/0000.png ...   the frames, 320 x 240 RGB
     OUTDIR/NAME.mkv                   the same frames, FFV1 (lossless, pixel values survive),
                                       20 frames a second
     OUTDIR/NAME-Nfps.mkv              the same at N frames a second, for each N of --fps (a
                                       camera slower than the program's 50 ms tick)
-    OUTDIR/NAME.json                  frame rate, what the clip shows in every frame, and the
-                                      touches the detector should report
+    OUTDIR/NAME.json                  frame rate and what the clip shows in every frame
 
-"blob": a still surface; a light blob appears, stands, moves, stands, and disappears.
-"drag": a light blob appears, moves a little in every frame, and disappears, so that with a
-dynamic reference every frame from its appearance to its disappearance shows a touch.
-"swipe": a light blob crosses the whole picture fast from left to right, then right to left.
-"hop": a light blob hops to a new place every third frame and stands still in between, so that
-touches come three frames apart.
+The blob of "blob", "drag" and "hop" is a light square, 24 pixels a side; the description gives
+its top-left pixel in every frame ("square", null where there is none). It only ever moves up and
+to the left, never by a whole side, so that the first pixel of a frame that differs from the frame
+before, in rows then columns, is the square's top-left pixel in that frame (in the frame where it
+is gone, its top-left in the frame before).
+"blob": a still surface; the square appears at an odd pixel (201, 107) in frame 10, stands, moves
+10 columns left and 4 rows up a frame in frames 20 to 30 from (200, 106) to (100, 66), stands, and
+is gone from frame 40.
+"drag": the square appears at (224, 178) in frame 5, moves 8 columns left and 6 rows up in every
+frame to (40, 40) in frame 28, and is gone from frame 29.
+"hop": the square appears at (260, 200) in frame 5 and hops 14 columns left and 10 rows up every
+third frame (frames 8, 11, ..., 59) to (8, 20), standing still in between.
 "stripe": a rear-projection screen on which a fingertip presses, as a short bright stripe, at one
 place after another (mode 3); a wide band of light and a shadow between the presses are no touch.
 "pinch": two fingers, there from the first frame, close in on each other, hold, spread apart and
 hold (mode 6).
 
-The surface carries a little fixed noise on red (at most +-2), far below the threshold of 60.
-Expected touches of the blob clips follow the detector: the first frame becomes the reference
-and reports nothing; each later frame is compared with the one before it, sampling rows then
-columns from (0, 0) to (320, 240) with the stride, and the first sample whose red differs by more
-than 60 is the touch. Those of the stripe and pinch clips follow from how they are drawn (see
-stripe_clip and pinch_clip): for strides 1 and 2 alike.
+The surface carries a little fixed noise on red (at most +-2), far below the threshold of 60;
+the square and the fingers differ from it by more than 100.
 """
 
 import json
@@ -76,87 +77,50 @@ def surface_row(frame, y):
     return row
 
 
-def render(frame, blob):
+SIDE = 24  # the square's side in pixels
+
+
+def render(frame, corner):
+    """The surface of that frame with, when corner is (x, y), a light square whose top-left pixel
+    is (x, y)."""
     rows = []
     for y in range(HEIGHT):
         row = surface_row(frame, y)
-        if blob is not None:
-            cx, cy, rx, ry = blob["x"], blob["y"], blob["rx"], blob["ry"]
-            if abs(y - cy) <= ry:
-                for x in range(max(0, int(cx - rx) - 1), min(WIDTH, int(cx + rx) + 2)):
-                    dx, dy = (x - cx) / rx, (y - cy) / ry
-                    if dx * dx + dy * dy <= 1:
-                        row[3 * x:3 * x + 3] = b"\xf0\xe6\xdc"  # (240, 230, 220)
+        if corner is not None and corner[1] <= y < corner[1] + SIDE:
+            row[3 * corner[0]:3 * (corner[0] + SIDE)] = b"\xf0\xe6\xdc" * SIDE  # (240, 230, 220)
         rows.append(bytes(row))
     return rows
 
 
-def first_touch(previous, current, stride):
-    for y in range(0, HEIGHT + 1, stride):
-        if y >= HEIGHT:
-            break
-        prev_red, cur_red = previous[y][0::3], current[y][0::3]
-        if prev_red == cur_red:
-            continue
-        for x in range(0, WIDTH + 1, stride):
-            if x < WIDTH and abs(cur_red[x] - prev_red[x]) > THRESHOLD:
-                return x, y
-    return None
-
-
 def blob_clip():
-    positions = []
-    for f in range(60):
+    corners = []
+    for f in range(45):
         if 10 <= f < 20:
-            p = (100, 80)
-        elif 20 <= f < 40:
-            p = (100 + 5 * (f - 19), 80 + 2 * (f - 19))
-        elif 40 <= f < 50:
-            p = (200, 120)
+            p = (201, 107)
+        elif 20 <= f <= 30:
+            p = (200 - 10 * (f - 20), 106 - 4 * (f - 20))
+        elif 30 < f < 40:
+            p = (100, 66)
         else:
             p = None
-        positions.append(None if p is None else {"x": p[0], "y": p[1], "rx": 14, "ry": 14})
-    return positions
+        corners.append(p)
+    return corners
 
 
 def drag_clip():
-    positions = []
-    for f in range(40):
-        p = (60 + 6 * (f - 5), 60 + 3 * (f - 5)) if 5 <= f < 30 else None
-        positions.append(None if p is None else {"x": p[0], "y": p[1], "rx": 14, "ry": 14})
-    return positions
-
-
-def swipe_clip():
-    positions = []
-    for f in range(60):
-        if 5 <= f < 25:
-            x = -30 + 20 * (f - 5)
-        elif 35 <= f < 55:
-            x = 350 - 20 * (f - 35)
-        else:
-            x = None
-        positions.append(None if x is None else {"x": x, "y": 120, "rx": 20, "ry": 50})
-    return positions
+    return [(224 - 8 * (f - 5), 178 - 6 * (f - 5)) if 5 <= f <= 28 else None for f in range(35)]
 
 
 def hop_clip():
-    positions = []
-    for f in range(60):
-        k = (f - 5) // 3
-        p = (40 + 13 * k, 40 + 9 * k) if f >= 5 else None
-        positions.append(None if p is None else {"x": p[0], "y": p[1], "rx": 14, "ry": 14})
-    return positions
+    return [(260 - 14 * ((f - 5) // 3), 200 - 10 * ((f - 5) // 3)) if f >= 5 else None for f in range(62)]
 
 
 # A fingertip on the rear-projection screen, added to the screen's red: edges rising and falling
-# 17 levels a column, 10 columns of plateau. Against the screen it crosses the threshold of 60 at
-# its 4th column and falls back to it after 20 more, so the detector's stripe is 20 wide and its
-# touch lies 23 columns right of where the edge starts, on the stripe's top row. The noise of two
-# frames (at most 4) leaves every step far from the threshold and from the edge limits.
+# 17 levels a column, 10 columns of plateau, 26 columns in all (above 60 from its 4th column to
+# its 23rd), 10 rows high. The noise of two frames (at most 4) leaves every step far from the
+# threshold of 60.
 STRIPE_PROFILE = [17 * i for i in range(1, 9)] + [150] * 10 + [17 * i for i in range(8, 0, -1)]
 STRIPE_ROWS = 10
-STRIPE_TOUCH_OFFSET = 23
 
 
 def screen_row(frame, y):
@@ -176,23 +140,20 @@ def add_red(row, left, reds):
 
 
 def stripe_clip():
-    """Presses at odd columns and even rows, so that a stride of 2 meets the first bright column
-    as a stride of 1 does. Returns the frames and the entries of the clip's description."""
+    """Three bare frames, then six presses at odd columns and even rows, each shown for five
+    frames (from frame 3, 11, 19, 27, 35, 43) and lifted for three. Returns the frames and the
+    entries of the clip's description."""
     presses = [(41, 30), (201, 60), (121, 120), (251, 180), (71, 200), (161, 90)]
     band = [17 * i for i in range(1, 9)] + [150] * 50 + [17 * i for i in range(8, 0, -1)]
-    shown, touches = [], []
-    frame = 3  # three bare frames first: the first becomes the reference
-    shown += [{}] * frame
+    shown = [{}] * 3
     for n, (left, top) in enumerate(presses):
         shown += [{"press": [left, top]}] * 5
-        touches.append([frame, left + STRIPE_TOUCH_OFFSET, top])
         lifted = [{}, {}, {}]
         if n == 2:
             lifted[1] = {"band": [31, 150]}      # too wide: rejected
         if n == 4:
             lifted[1] = {"shadow": [200, 20]}    # darker than the reference: never a touch
         shown += lifted
-        frame += 8
     frames = []
     for f, what in enumerate(shown):
         rows = []
@@ -206,25 +167,24 @@ def stripe_clip():
                 add_red(row, what["shadow"][0], [-50] * 60)
             rows.append(bytes(row))
         frames.append(rows)
-    return frames, {"shown": shown, "touches": {"stride1": touches, "stride2": touches}}
+    return frames, {"shown": shown}
 
 
 FINGER_WIDTH, FINGER_TOP, FINGER_ROWS = 5, 100, 40
 
 
 def pinch_clip():
-    """Two fingers 5 columns wide from row 100 down. Frame 0 becomes the reference; they hold for
-    six frames, close in 3 columns a frame each for ten, hold for four, spread 4 columns a frame
-    each for ten and hold for four. Against the frame before (a dynamic reference), each moving
-    frame shows a first point at the left edge of what changed of the left finger and a second
-    at the left edge of what changed of the right one, both on row 100."""
+    """Two fingers 5 columns wide and 40 rows high from row 100 down, their left columns at 100
+    and 200 in frames 0 to 6; they close in 3 columns a frame each in frames 7 to 16 (to 130 and
+    170), hold in frames 17 to 20, spread 4 columns a frame each in frames 21 to 30 (to 90 and
+    210) and hold in frames 31 to 34."""
     lefts = [(100, 200)] * 7
     lefts += [(100 + 3 * k, 200 - 3 * k) for k in range(1, 11)]
     lefts += [lefts[-1]] * 4
     a, c = lefts[-1]
     lefts += [(a - 4 * k, c + 4 * k) for k in range(1, 11)]
     lefts += [lefts[-1]] * 4
-    frames, points = [], []
+    frames = []
     for f, (a, c) in enumerate(lefts):
         rows = []
         for y in range(HEIGHT):
@@ -234,10 +194,7 @@ def pinch_clip():
                     row[3 * x:3 * x + 3] = b"\xf0\xe6\xdc"
             rows.append(bytes(row))
         frames.append(rows)
-        if f > 0 and lefts[f] != lefts[f - 1]:
-            (pa, pc) = lefts[f - 1]
-            points.append([f, min(pa, a), FINGER_TOP, min(pc, c), FINGER_TOP])
-    return frames, {"fingers": lefts, "points": points}
+    return frames, {"fingers": lefts}
 
 
 def encode(folder, rate, target):
@@ -246,17 +203,8 @@ def encode(folder, rate, target):
                     "-c:v", "ffv1", "-pix_fmt", "bgr0", target], check=True)
 
 
-def blob_frames(positions):
-    frames = [render(f, blob) for f, blob in enumerate(positions)]
-    touches = {}
-    for stride in (1, 2):
-        found = []
-        for f in range(1, len(frames)):
-            hit = first_touch(frames[f - 1], frames[f], stride)
-            if hit is not None:
-                found.append([f, hit[0], hit[1]])
-        touches["stride%d" % stride] = found
-    return frames, {"blob": positions, "touches": touches}
+def square_frames(corners):
+    return [render(f, corner) for f, corner in enumerate(corners)], {"side": SIDE, "square": corners}
 
 
 def write_clip(outdir, name, clip, video, rates):
@@ -285,9 +233,8 @@ def write_clip(outdir, name, clip, video, rates):
 
 
 def main(argv):
-    clips = {"blob": lambda: blob_frames(blob_clip()), "drag": lambda: blob_frames(drag_clip()),
-             "swipe": lambda: blob_frames(swipe_clip()), "hop": lambda: blob_frames(hop_clip()),
-             "stripe": stripe_clip, "pinch": pinch_clip}
+    clips = {"blob": lambda: square_frames(blob_clip()), "drag": lambda: square_frames(drag_clip()),
+             "hop": lambda: square_frames(hop_clip()), "stripe": stripe_clip, "pinch": pinch_clip}
     args = [a for a in argv[1:] if not a.startswith("--")]
     unknown = [name for name in args[1:] if name not in clips]
     if not args or unknown:

@@ -13,8 +13,15 @@ import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import e2e  # noqa: E402
-from clip_expect import mapped, reported  # noqa: E402
 from serial_rig import PtyPair, relay_config  # noqa: E402
+
+# The hop clip's square appears at (260, 200) in frame 5 and hops 14 columns left and 10 rows up
+# every third frame; as it only moves up and to the left, each of those frames touches at its new
+# top-left (260 - 14k, 200 - 10k), k = 0..18, even pixels that stride 2 samples. The shipped range
+# maps them x 3.2 onto 1024 x 768 (787.2 -> 787, 742.4 -> 742, ...).
+MAPPED = [(832, 640), (787, 608), (742, 576), (698, 544), (653, 512), (608, 480), (563, 448), (518, 416),
+          (474, 384), (429, 352), (384, 320), (339, 288), (294, 256), (250, 224), (205, 192), (160, 160),
+          (115, 128), (70, 96), (26, 64)]
 
 
 def position(message):
@@ -44,10 +51,8 @@ def main(work):
         receiver.wait_for(lambda e, f: e == "cursor" and len(cursors()) >= len(sent), 10)
         receiver.collect(0.5)  # a doubled point would show by now
 
-        touches = reported(clip["touches"]["stride2"])
-        seen = [mapped(x, y, 0, 0, 1024, 768) for _, x, y in touches]
         print("sender wrote %d points, receiver moved the cursor %d times" % (len(sent), len(cursors())))
-        e2e.check(sent == seen, "the sender wrote %s\n  for the clip's touches %s" % (sent, seen))
+        e2e.check(sent == MAPPED, "the sender wrote %s\n  for the clip's touches %s" % (sent, MAPPED))
         e2e.check(cursors() == sent, "the receiver moved to %s\n  the sender wrote %s" % (cursors(), sent))
     finally:
         status = receiver.stop()

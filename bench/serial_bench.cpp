@@ -2,6 +2,7 @@
 // message to the receiver's cursor call, against the pty line alone (write on one end, read on
 // the other). Each reports the median and the 99th percentile of its 1,000 messages.
 
+#include "doubles/scripted_sockets.h"
 #include "form/dialogs.h"
 #include "output/pointer.h"
 #include "platform/qt_event_loop.h"
@@ -132,8 +133,10 @@ void BM_SenderWriteToReceiverCursor(benchmark::State& state) {
   TimedPointer timed;
   output::PointerOutput pointer(timed);
   platform::QtSerialPort serial({{1, line.b}});
+  server::ScriptedSockets sockets;
   system::Ports ports{loop, dialogs, pointer};
   ports.serial = &serial;
+  ports.sockets = &sockets;
   auto receiver = std::make_unique<system::System>(ports);
   panel::MAINFRM& f = receiver->f;
   f.Option4[4].setSelected(true);  // mode 4: no pass of its own

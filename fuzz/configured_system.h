@@ -7,6 +7,7 @@
 #include "doubles/recording_pointer.h"
 #include "form/errors.h"
 #include "doubles/scripted_loop.h"
+#include "doubles/scripted_sockets.h"
 #include "base/gbk.h"
 #include "base/ini_file.h"
 #include "fuzz_support.h"
@@ -42,9 +43,11 @@ struct ConfiguredSystem {
   output::RecordingPointer pointerEvents;
   output::PointerOutput pointer{pointerEvents};
   testing::ScriptedSerial serial;
+  server::ScriptedSockets sockets;
   system::System system{[this] {
     system::Ports ports{loop, dialogs, pointer};
     ports.serial = &serial;
+    ports.sockets = &sockets;
     return ports;
   }()};
   void load(const QString& file) {

@@ -10,7 +10,7 @@
 #include "form/errors.h"
 #include "fuzz_support.h"
 #include "server/frm_server.h"
-#include "server/scripted_sockets.h"
+#include "doubles/scripted_sockets.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@ namespace vornix::server {
 
 frmServer& ServerHost::window() {
   if (!window_) {
-    window_ = std::make_unique<frmServer>(sockets_ ? *sockets_ : unreachable_, dialogs_, port_);
+    window_ = std::make_unique<frmServer>(sockets_, dialogs_, port_);
     loop_.watch(window_->Timer1);
     if (created_) created_(*window_);
   }

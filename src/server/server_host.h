@@ -6,20 +6,20 @@
 #include "form/dialogs.h"
 #include "form/event_loop.h"
 #include "server/frm_server.h"
-#include "server/scripted_sockets.h"
+#include "server/tcp_element.h"
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace vornix::server {
 
 class ServerHost {
 public:
-  // The factory, port and hook are read at the first use, so they may be set until then.
-  // Without a factory the server gets scripted elements that no client can reach.
-  ServerHost(TcpElementFactory* const& sockets, form::Dialogs& dialogs, form::EventLoop& loop,
-             const quint16& port, const std::function<void(frmServer&)>& created)
-      : sockets_(sockets), dialogs_(dialogs), loop_(loop), port_(port), created_(created) {}
+  // created: called once when the window is first created, before it loads.
+  ServerHost(TcpElementFactory& sockets, form::Dialogs& dialogs, form::EventLoop& loop, quint16 port,
+             std::function<void(frmServer&)> created)
+      : sockets_(sockets), dialogs_(dialogs), loop_(loop), port_(port), created_(std::move(created)) {}
 
   // The loaded window, loaded hidden when it was not.
   frmServer& window();
@@ -31,12 +31,11 @@ public:
   frmServer* existing() const { return window_.get(); }
 
 private:
-  TcpElementFactory* const& sockets_;
+  TcpElementFactory& sockets_;
   form::Dialogs& dialogs_;
   form::EventLoop& loop_;
-  const quint16& port_;
-  const std::function<void(frmServer&)>& created_;
-  ScriptedSockets unreachable_;
+  quint16 port_;
+  std::function<void(frmServer&)> created_;
   std::unique_ptr<frmServer> window_;
 };
 

@@ -28,6 +28,8 @@
 
 #include <functional>
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 namespace vornix::capture {
 class frmDocument;
@@ -52,7 +54,7 @@ struct Ports {
   // The machine's IPv4 address and host name: shown on the panel, and naming the TUIO source.
   QString hostAddress{QStringLiteral("127.0.0.1")};
   QString hostName{QStringLiteral("localhost")};
-  // Socket elements of the multi-touch server (none: elements that no client can reach).
+  // Socket elements of the multi-touch server; required.
   server::TcpElementFactory* sockets = nullptr;
   // The port the multi-touch server listens on (0: one the system picks).
   quint16 multiTouchPort = 5500;
@@ -72,6 +74,13 @@ struct Ports {
   // the like).
   std::function<void(std::function<void()> end)> onQuitRequest{};
 };
+
+// A port the system cannot do without; a missing one is a fault of the caller.
+template <typename T>
+T& required(T* port, const char* what) {
+  if (!port) throw std::invalid_argument(std::string("the system is given no ") + what);
+  return *port;
+}
 
 class System final : public panel::PanelEvents {
 public:
@@ -94,7 +103,7 @@ public:
   output::TuioOutput tuio{f, ports.loop, ports.tuio, ports.hostName};
   panel::Configuration configuration{f, ports.dialogs, ports.configFile};
   Startup startup{f, ports, configuration, commands};
-  server::ServerHost server{ports.sockets, ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};
+  server::ServerHost server{required(ports.sockets, "socket factory"), ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};
   output::MultiTouch multiTouch{f, server};
 
   // The start-up sequence, as the first event of the loop.

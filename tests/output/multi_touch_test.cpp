@@ -1,6 +1,6 @@
 #include "output/multi_touch.h"
 
-#include "server/scripted_sockets.h"
+#include "doubles/scripted_sockets.h"
 #include "support/test_system.h"
 #include "support/trace_capture.h"
 
@@ -13,7 +13,6 @@ using server::ScriptedTcpElement;
 
 class MultiTouchTest : public ::testing::Test {
 protected:
-  MultiTouchTest() { ts.system.ports.sockets = &sockets; }
 
   // The second point mapped: Text8(0..3), then the change of Text19 that movemouse2 makes.
   void secondPoint(int x1, int y1, int x2, int y2) {
@@ -32,8 +31,8 @@ protected:
     return *client;
   }
 
-  server::ScriptedSockets sockets;
   testing::TestSystem ts;
+  server::ScriptedSockets& sockets = ts.sockets;
   panel::MAINFRM& f = ts.f;
 };
 

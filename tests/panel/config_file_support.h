@@ -35,10 +35,14 @@ inline QByteArray gbkOf(const std::string& utf8) {
 
 struct ConfiguredSystem {
   QTemporaryDir dir;
-  std::unique_ptr<TestSystem> t = std::make_unique<TestSystem>();
-  panel::MAINFRM& f = t->f;
+  std::unique_ptr<TestSystem> t;
+  panel::MAINFRM& f;
 
-  ConfiguredSystem() { t->system.ports.configFile = path(); }
+  // sockets and multiTouchPort: as for TestSystem.
+  explicit ConfiguredSystem(server::TcpElementFactory* sockets = nullptr, quint16 multiTouchPort = 5500)
+      : t(std::make_unique<TestSystem>(sockets, multiTouchPort)), f(t->f) {
+    t->system.ports.configFile = path();
+  }
   QString path() const { return dir.filePath(QStringLiteral("Vornix配置文件.ini")); }
 
   // Writes the file from a UTF-8 text with "\n" line ends, stored as GBK with CRLF.

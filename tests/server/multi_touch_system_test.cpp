@@ -57,9 +57,7 @@ TEST_F(MultiTouchSystem, ThreeClientsReceiveTheMoveMessageTenTimesASecond) {
 }
 
 TEST_F(MultiTouchSystem, ClearingTheSwitchThroughAConfigurationLoadEndsEveryConnection) {
-  testing::ConfiguredSystem c;
-  c.t->system.ports.sockets = &sockets;
-  c.t->system.ports.multiTouchPort = 0;
+  testing::ConfiguredSystem c(&sockets, 0);
   c.store("[多点触摸]\n启用多点触摸=1\n");
   c.load();
   frmServer& server = *c.t->system.server.existing();
@@ -78,9 +76,7 @@ TEST_F(MultiTouchSystem, ClearingTheSwitchThroughAConfigurationLoadEndsEveryConn
 
 TEST_F(MultiTouchSystem, APortInUseIsReportedWithTheSystemsReasonAndEverythingElseGoesOn) {
   testing::LoopbackListener taken;
-  testing::ConfiguredSystem c;
-  c.t->system.ports.sockets = &sockets;
-  c.t->system.ports.multiTouchPort = taken.port();
+  testing::ConfiguredSystem c(&sockets, taken.port());
   c.store("[多图合成]\n通信端口=1\n[多点触摸]\n启用多点触摸=1\n[翻书模式鼠标点击]\n左翻页X=100\n");
   c.load();
 

@@ -4,7 +4,7 @@
 #include "doubles/recording_dialogs.h"
 
 #include "platform/qt_sockets.h"
-#include "server/scripted_sockets.h"
+#include "doubles/scripted_sockets.h"
 #include "server/loopback_client.h"
 #include "support/resident_size.h"
 

@@ -2,6 +2,7 @@
 // A TUIO transport that keeps every bundle handed to it and answers as the test says, and a
 // whole system with camera frames from the test whose TUIO output is aimed at it from the start.
 
+#include "doubles/scripted_sockets.h"
 #include "output/tuio_output.h"
 #include "doubles/recording_dialogs.h"
 #include "doubles/recording_pointer.h"
@@ -44,6 +45,7 @@ struct TuioTestSystem {
   ScriptedCapture& camera = *cameraOwner;
   capture::frmDocument document{std::move(cameraOwner)};
   RecordingTuio tuio;
+  server::ScriptedSockets sockets;
   system::System system{ports()};
   panel::MAINFRM& f = system.f;
 
@@ -51,6 +53,7 @@ private:
   system::Ports ports() {
     system::Ports ports{loop, dialogs, pointer, &document};
     ports.tuio = &tuio;
+    ports.sockets = &sockets;
     ports.tuioTarget = output::TuioTarget{QStringLiteral("127.0.0.1"), 3333};
     return ports;
   }

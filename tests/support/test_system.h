@@ -6,6 +6,7 @@
 #include "doubles/recording_pointer.h"
 #include "form/dialogs.h"
 #include "doubles/scripted_loop.h"
+#include "doubles/scripted_sockets.h"
 #include "output/pointer.h"
 #include "system/system.h"
 #include "support/scripted_capture.h"
@@ -15,18 +16,29 @@
 
 namespace vornix::testing {
 
-inline system::Ports withSerial(system::Ports ports, ScriptedSerial& serial) {
+inline system::Ports scripted(system::Ports ports, ScriptedSerial& serial, server::ScriptedSockets& sockets) {
   ports.serial = &serial;
+  ports.sockets = &sockets;
   return ports;
 }
 
 struct TestSystem {
+  // sockets: the multi-touch server's (none: the scripted ones below) and the port it listens on.
+  explicit TestSystem(server::TcpElementFactory* realSockets = nullptr, quint16 multiTouchPort = 5500)
+      : system([&] {
+          system::Ports ports = scripted(system::Ports{loop, dialogs, pointer}, serial, sockets);
+          if (realSockets) ports.sockets = realSockets;
+          ports.multiTouchPort = multiTouchPort;
+          return ports;
+        }()) {}
+
   form::ScriptedLoop loop;
   form::RecordingDialogs dialogs;
   output::RecordingPointer pointerEvents;
   output::PointerOutput pointer{pointerEvents};
   ScriptedSerial serial;
-  system::System system{withSerial(system::Ports{loop, dialogs, pointer}, serial)};
+  server::ScriptedSockets sockets;
+  system::System system;
   panel::MAINFRM& f = system.f;
 };
 
@@ -40,7 +52,8 @@ struct CameraTestSystem {
   ScriptedCapture& camera = *cameraOwner;
   capture::frmDocument document{std::move(cameraOwner)};
   ScriptedSerial serial;
-  system::System system{withSerial(system::Ports{loop, dialogs, pointer, &document}, serial)};
+  server::ScriptedSockets sockets;
+  system::System system{scripted(system::Ports{loop, dialogs, pointer, &document}, serial, sockets)};
   panel::MAINFRM& f = system.f;
 };
 

@@ -4,6 +4,7 @@
 
 #include "panel/config_file_support.h"
 #include "doubles/recording_dialogs.h"
+#include "doubles/scripted_sockets.h"
 #include "doubles/recording_pointer.h"
 #include "support/scripted_capture.h"
 #include "support/trace_capture.h"
@@ -109,7 +110,12 @@ struct DragSystem {
   output::PointerOutput pointer{pointerEvents};
   testing::ScriptedCapture* camera = new testing::ScriptedCapture;
   capture::frmDocument document{std::unique_ptr<capture::CaptureComponent>(camera)};
-  system::System system{system::Ports{loop, dialogs, pointer, &document}};
+  server::ScriptedSockets sockets;
+  system::System system{[this] {
+    system::Ports ports{loop, dialogs, pointer, &document};
+    ports.sockets = &sockets;
+    return ports;
+  }()};
 };
 
 TEST(FaultInjection, CameraFallingSilentDuringADragAndComingBack) {

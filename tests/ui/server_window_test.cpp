@@ -1,7 +1,7 @@
 #include "ui/server_window.h"
 #include "doubles/recording_dialogs.h"
 
-#include "server/scripted_sockets.h"
+#include "doubles/scripted_sockets.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "server/scripted_sockets.h"
+#include "doubles/scripted_sockets.h"
 
 #include "form/errors.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Socket elements that reach no network: they listen at once (or refuse, when told), keep what
-// is sent on them, and raise the events a test asks for. The server uses them when it is given
-// no real factory; tests use them to drive the server without the system's sockets.
+// is sent on them, and raise the events a test asks for: tests drive the server with them
+// without the system's sockets.
 
 #include "server/tcp_element.h"
 

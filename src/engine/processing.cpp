@@ -218,6 +218,10 @@ void Processing::reportTwoPoints(int y, double firstHit, const ScanFields& scan)
   });
   for (const QPoint& sample : plotted) f_.Picture4.plot(sample.x(), sample.y());
   step([&] { f_.Label20.setCaption(QStringLiteral("0")); });
+  // The message is the same while the first differing sample stays where it is (a flicker
+  // above the hands): emptied, the hand-overs run again for the points of this pass.
+  f_.Text16.setTextQuietly(QString());
+  f_.Text18.setTextQuietly(QString());
   if (!flags) return;
 
   const PointSearch points = searchPoints(*flags, scan.x0, scan.x3);

@@ -48,8 +48,9 @@ FlagRow::FlagRow(const FrameView& current, const FrameView& reference, int y, in
 }
 
 int FlagRow::countInWindow(long long q) const {
+  constexpr long long kLastPictureColumn = kFrameWidth - 1;
   int count = 0;
-  for (long long c = q; c < q + kWindow; ++c) count += (*this)(c) ? 1 : 0;
+  for (long long c = q; c < q + kWindow; ++c) count += (*this)(std::min(c, kLastPictureColumn)) ? 1 : 0;
   return count;
 }
 

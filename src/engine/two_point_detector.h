@@ -33,7 +33,8 @@ public:
           std::vector<QPoint>& plotted);
   // Whether column q is flagged: never outside 0..320.
   bool operator()(long long q) const { return q >= 0 && q < kColumns && flags_[static_cast<std::size_t>(q)]; }
-  // Flagged columns among q .. q + 20.
+  // Flagged columns among q .. q + 20. A column right of the picture counts with the flag of its
+  // last column, so a difference that runs on past the edge is as wide as it is there.
   int countInWindow(long long q) const;
 
 private:

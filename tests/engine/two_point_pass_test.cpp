@@ -102,11 +102,20 @@ TEST_F(TwoPointPass, AWindowOfFifteenFlagsOrOfOneIsNoFinger) {
   EXPECT_EQ(handedOver(), QStringList{"touch 41 100"});
 }
 
-// A window past column 320 counts the columns there as not flagged: 5 flags, not 15.
+// A window past the picture's last column counts the columns there as that column is: a finger
+// that ends before it keeps its 5 flags ...
 TEST_F(TwoPointPass, AFingerAtTheRightEdgeIsAPoint) {
   passOver(withFingers(plainFrame(50), {310}));
   EXPECT_EQ(f.Label20.caption(), "1");
   EXPECT_EQ(handedOver(), QStringList{"touch 310 100"});
+}
+
+// ... while an arm reaching in from the right is as wide past the edge as at it: no window on it
+// holds fewer than 15 flags.
+TEST_F(TwoPointPass, AnArmFromTheRightEdgeIsNoPoint) {
+  passOver(withRun(plainFrame(50), 280, kTop, std::vector<int>(40, 255), 30));
+  EXPECT_EQ(f.Label20.caption(), "0");
+  EXPECT_TRUE(handedOver().isEmpty());
 }
 
 // The first differing sample is a flicker that stays put above the fingers, so every pass

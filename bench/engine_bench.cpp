@@ -208,4 +208,38 @@ void BM_TwoPointPassWithTouchBottomRight(benchmark::State& state) {
 }
 BENCHMARK(BM_TwoPointPassWithTouchBottomRight)->Unit(benchmark::kMicrosecond);
 
+// Passes whose corner fields span the whole 16-bit range, so that nearly every sample of the
+// grid lies outside the picture: mode 6 with a fractional stride over frames without a touch,
+// mode 3 with a negative threshold over a frame equal to its reference (every sample counts
+// as brighter, so every stripe measurement runs to its limit).
+void spanTheSixteenBitRange(panel::MAINFRM& f) {
+  f.Text1[0].setText(QStringLiteral("-32768"));
+  f.Text2[0].setText(QStringLiteral("-32768"));
+  f.Text1[3].setText(QStringLiteral("32767"));
+  f.Text2[3].setText(QStringLiteral("32767"));
+}
+
+void BM_TwoPointPassFractionalStrideBeyondThePicture(benchmark::State& state) {
+  PassRig rig({cameraFrame(2)}, cameraFrame(1));
+  spanTheSixteenBitRange(rig.system.f);
+  rig.system.f.Text6.setText(QStringLiteral("1.5"));
+  rig.system.f.Text4.setText(QString::number(kThreshold));
+  for (auto _ : state) {
+    rig.system.f.Command9.click();
+    if (!rig.events.events().empty()) state.SkipWithError("unexpected pointer input");
+  }
+}
+BENCHMARK(BM_TwoPointPassFractionalStrideBeyondThePicture)->Unit(benchmark::kMillisecond);
+
+void BM_StripePassNegativeThresholdBeyondThePicture(benchmark::State& state) {
+  PassRig rig({cameraFrame(1)}, cameraFrame(1));
+  spanTheSixteenBitRange(rig.system.f);
+  rig.system.f.Text4.setText(QStringLiteral("-1"));
+  for (auto _ : state) {
+    rig.system.f.Command8.click();
+    if (!rig.events.events().empty()) state.SkipWithError("unexpected pointer input");
+  }
+}
+BENCHMARK(BM_StripePassNegativeThresholdBeyondThePicture)->Unit(benchmark::kMillisecond);
+
 }  // namespace

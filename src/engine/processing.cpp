@@ -192,13 +192,11 @@ void Processing::Command9_Click() {
   std::optional<std::pair<int, double>> hit;
   if (referenceReady()) {
     step([&] {
-      for (long long y = scan.y0; y <= scan.y3 && !hit; ++y) {
-        if (!yield()) return;
-        const std::optional<double> column =
-            firstDifferingColumn(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()), int(y),
-                                 scan.x0, scan.x3, stride, scan.threshold);
-        if (column) hit = std::pair(int(y), *column);
-      }
+      RowSearch search(scan.x0, scan.x3, stride, scan.threshold);
+      hit = findDifferingRow(search, scan.y0, scan.y3, [&](int) -> std::optional<std::pair<FrameView, FrameView>> {
+        if (!yield()) return std::nullopt;
+        return std::pair(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()));
+      });
     });
   }
   if (loop_.quitRequested()) return;
@@ -218,6 +216,10 @@ void Processing::reportTwoPoints(int y, double firstHit, const ScanFields& scan)
   });
   for (const QPoint& sample : plotted) f_.Picture4.plot(sample.x(), sample.y());
   step([&] { f_.Label20.setCaption(QStringLiteral("0")); });
+  // The message is the same while the first differing sample stays where it is (a flicker
+  // above the hands): emptied, the hand-overs run again for the points of this pass.
+  f_.Text16.setTextQuietly(QString());
+  f_.Text18.setTextQuietly(QString());
   if (!flags) return;
 
   const PointSearch points = searchPoints(*flags, scan.x0, scan.x3);

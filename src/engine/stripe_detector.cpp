@@ -48,10 +48,6 @@ bool sharpEdges(const Profile& p) {
   return steepEdge([&](int t) { return p(t); }) && steepEdge([&](int t) { return p.fromEnd(t); });
 }
 
-// Whether a stripe that starts on row y can lie anywhere on the picture: a row outside it, or a
-// stripe whose profile would start past its right end, reads -1 throughout and has no edges.
-bool rowInside(const FrameView& current, int y) { return y >= 0 && y < current.height(); }
-
 }  // namespace
 
 StripeSearch findStripe(const FrameView& current, const FrameView& reference, const ScanArea& area,
@@ -59,13 +55,26 @@ StripeSearch findStripe(const FrameView& current, const FrameView& reference, co
   StripeSearch search;
   if (area.stride < 1) return search;
   const auto difference = [&](int x, int y) { return current.red(x, y) - reference.red(x, y); };
-  for (long long row = area.y0; row <= area.y3; row += area.stride) {
+  const long long stride = area.stride;
+  // Rows outside both frames hold no stripe; the grid's first row at 0 or below it:
+  const long long firstRow =
+      area.y0 >= 0 ? area.y0 : area.y0 + (-static_cast<long long>(area.y0) + stride - 1) / stride * stride;
+  const long long lastRow = std::min<long long>(area.y3, std::max(current.height(), reference.height()) - 1);
+  for (long long row = firstRow; row <= lastRow; row += stride) {
     const int y = static_cast<int>(row);
-    if (!rowInside(current, y) && !rowInside(reference, y)) continue;
     long long from = area.x0;
     while (from <= area.x3) {
+      // Left of the frames a negative threshold takes every sample as brighter, so each width
+      // measurement there runs its whole limit and is rejected, and the next starts the limit and
+      // the stride further on: those that end before column 0 are stepped over at once.
+      if (threshold < 0 && from + kWidthLimit < 0) {
+        const long long period = kWidthLimit + stride;
+        from += ((-1 - kWidthLimit - from) / period + 1) * period;
+        continue;
+      }
       const std::optional<Touch> start = scanRow(current, reference, y, static_cast<int>(from), area.x3,
                                                  area.stride, threshold, Difference::Brighter);
+      // A stripe whose profile would start past the frames' right end reads -1 throughout.
       if (!start || start->x - kMargin >= std::max(current.width(), reference.width())) break;
       int x = start->x;
       int width = 0;
@@ -73,7 +82,7 @@ StripeSearch findStripe(const FrameView& current, const FrameView& reference, co
         x += kWidthStep;
         d = difference(x, y);
         width += kWidthStep;
-        search.examined.emplace_back(x, y);
+        if (current.contains(x, y)) search.examined.emplace_back(x, y);
       }
       if (width >= kNarrowest && width <= kWidest) {
         const Profile profile(current, x, width, y);

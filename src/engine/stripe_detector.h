@@ -22,7 +22,7 @@ struct Stripe {
 
 struct StripeSearch {
   std::optional<Stripe> touch;
-  std::vector<QPoint> examined;  // every sample the width measurements stepped onto, in order
+  std::vector<QPoint> examined;  // the samples of the picture the width measurements stepped onto, in order
 };
 
 // Scans the grid of area (rows and columns by its stride) for the first sample brighter than the

@@ -50,6 +50,12 @@ void TextBox::setText(const QString& text) {
   if (onChange) onChange();
 }
 
+void TextBox::setTextQuietly(const QString& text) {
+  if (text == text_) return;
+  text_ = text;
+  notify();
+}
+
 void CheckBox::setValue(int value) {
   if (value < 0 || value > 2) throw InvalidValueError();
   if (value == value_) return;

@@ -85,6 +85,8 @@ public:
   double value() const;
   // Sets the text; when it changed, runs onChange before returning.
   void setText(const QString& text);
+  // Sets the text without running onChange; views still follow it.
+  void setTextQuietly(const QString& text);
   // Sets the design-time text without running a handler.
   void initText(const QString& text) { text_ = text; }
   std::function<void()> onChange;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <ostream>
 #include <vector>
@@ -100,11 +102,38 @@ TEST_F(TwoPointPass, AWindowOfFifteenFlagsOrOfOneIsNoFinger) {
   EXPECT_EQ(handedOver(), QStringList{"touch 41 100"});
 }
 
-// A window past column 320 counts the columns there as not flagged: 5 flags, not 15.
+// A window past the picture's last column counts the columns there as that column is: a finger
+// that ends before it keeps its 5 flags ...
 TEST_F(TwoPointPass, AFingerAtTheRightEdgeIsAPoint) {
   passOver(withFingers(plainFrame(50), {310}));
   EXPECT_EQ(f.Label20.caption(), "1");
   EXPECT_EQ(handedOver(), QStringList{"touch 310 100"});
+}
+
+// ... while an arm reaching in from the right is as wide past the edge as at it: no window on it
+// holds fewer than 15 flags.
+TEST_F(TwoPointPass, AnArmFromTheRightEdgeIsNoPoint) {
+  passOver(withRun(plainFrame(50), 280, kTop, std::vector<int>(40, 255), 30));
+  EXPECT_EQ(f.Label20.caption(), "0");
+  EXPECT_TRUE(handedOver().isEmpty());
+}
+
+// The first differing sample is a flicker that stays put above the fingers, so every pass
+// makes the same message; the fingers move, and each pass still moves both pointers and makes
+// a scale message of its own.
+TEST_F(TwoPointPass, AFlickerAboveMovingFingersHandsBothPointsOverOnEveryPass) {
+  const QImage flicker = withDots(plainFrame(50), {{20, kTop - 5, 255}});
+  passOver(withFingers(flicker, {40, 100}, kTop - 3));
+  for (const auto& [left, right] : {std::pair(60, 140), std::pair(50, 160), std::pair(40, 100)}) {
+    const qsizetype before = trace.lines().size();
+    passOver(withFingers(flicker, {left, right}, kTop - 3));
+    const QStringList lines = trace.lines().mid(before);
+    const std::string shown = lines.join(" | ").toStdString();
+    EXPECT_EQ(f.Text16.text(), ":::MOUSEX=0020,Y=0095.");
+    EXPECT_TRUE(lines.contains(QString("touch %1 95").arg(left))) << shown;
+    EXPECT_TRUE(lines.contains(QString("touch2 %1 95").arg(right))) << shown;
+    EXPECT_EQ(lines.filter(QRegularExpression("^scale ")).size(), 1) << shown;
+  }
 }
 
 TEST_F(TwoPointPass, WithoutADifferingSampleNothingIsWritten) {

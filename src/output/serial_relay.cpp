@@ -86,8 +86,8 @@ void SerialRelay::Text9_Change() {
 }
 
 void SerialRelay::Timer5_Timer() {
-  // The message being dispatched is still at the front of the buffer: appending now would
-  // hand it to the dispatch a second time. The input waits in the port for the next tick.
+  // A received point is being dispatched: a nested tick would start a second dispatch inside
+  // its yield. The input waits in the port for the next tick.
   if (dispatching_) return;
   if (!f_.Option5[1].selected()) return;
   if (!openQuietly()) return;
@@ -118,12 +118,12 @@ void SerialRelay::Text10_Change() {
     f_.Text8[0].setText(decimalText(x));
     f_.Text8[1].setText(decimalText(y));
     trace("serial-recv", buffer.mid(at, kMessageLength));
-    {
-      const auto restore = qScopeGuard([this, was = dispatching_] { dispatching_ = was; });
-      dispatching_ = true;
-      dispatch_.Text17_Change();
-    }
+    // Taken out before the dispatch: a message whose dispatch fails (a coordinate beyond the
+    // 32-bit range) is gone like any other and cannot block the receiver.
     f_.Text10.setText(QStringLiteral("处理"));
+    const auto restore = qScopeGuard([this, was = dispatching_] { dispatching_ = was; });
+    dispatching_ = true;
+    dispatch_.Text17_Change();
   }
   if (f_.Text10.text().size() > kBufferLimit) f_.Text10.setText(QString());
 }

@@ -79,6 +79,16 @@ TEST(SerialReceiver, TakesTheFirstCompleteMessageOfItsBuffer) {
   }
 }
 
+TEST_F(RelayTest, MessageWhoseDispatchFailsIsGoneAndTheNextIsInjected) {
+  TraceCapture trace;
+  startReceiver();
+  // 9e99 has a numeric value but no 32-bit one: the dispatch fails on it.
+  receive({":::MOUSEX=9e99,Y=0001.", ":::MOUSEX=0300,Y=0400.", ":::MOUSEX=0500,Y=0600."});
+  EXPECT_EQ(events(), (Events{Event::move(300, 400), Event::move(500, 600)}));
+  EXPECT_EQ(f.Text10.text(), "处理");
+  EXPECT_EQ(errorLines(trace).size(), 1);
+}
+
 TEST_F(RelayTest, PortNumberOutsideOneTo256IsRefusedAndLeavesThePort) {
   startReceiver();
   for (const char* text : {"0", "257", "COM"}) {

@@ -89,6 +89,21 @@ TEST_F(RelayTest, MessageWhoseDispatchFailsIsGoneAndTheNextIsInjected) {
   EXPECT_EQ(errorLines(trace).size(), 1);
 }
 
+TEST_F(RelayTest, PortInputIsWantedOnlyWhileThePollReadsItInTheReceiverRole) {
+  EXPECT_FALSE(serial.inputWanted);
+  f.Text7.setText("2");  // the port opens with the relay off
+  EXPECT_FALSE(serial.inputWanted);
+  startReceiver();
+  EXPECT_TRUE(serial.inputWanted);
+  f.Option5[0].setSelected(true);
+  EXPECT_FALSE(serial.inputWanted);
+  f.Option5[1].setSelected(true);
+  f.Check6.setValue(0);
+  EXPECT_FALSE(serial.inputWanted);
+  f.Check7.setValue(1);  // the drag switch runs the poll too
+  EXPECT_TRUE(serial.inputWanted);
+}
+
 TEST_F(RelayTest, PortNumberOutsideOneTo256IsRefusedAndLeavesThePort) {
   startReceiver();
   for (const char* text : {"0", "257", "COM"}) {

@@ -33,7 +33,9 @@ SerialRelay::SerialRelay(panel::MAINFRM& f, form::EventLoop& loop, form::Dialogs
     : f_(f), loop_(loop), dialogs_(dialogs), port_(port), dispatch_(dispatch) {
   port_.onLost = [this](const SerialError& error) { failedQuietly(error); };
   // The poll reads the port only in the receiver role; otherwise the port drops what arrives.
-  const auto followReader = [this] { port_.setInputWanted(f_.Timer5.timerEnabled() && f_.Option5[1].selected()); };
+  const auto followReader = [this] {
+    port_.setInputWanted(f_.Timer5.timerEnabled() && f_.Option5[1].selected());
+  };
   f_.Timer5.subscribe(followReader);
   f_.Option5[1].subscribe(followReader);
   followReader();

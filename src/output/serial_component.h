@@ -43,6 +43,9 @@ public:
   // All input that arrived since the last call, one character per byte; empty when nothing
   // arrived. Raises SerialError when the port is closed.
   virtual QString input() = 0;
+  // Whether anyone takes the input. While not, whatever arrives is read and dropped, so a line
+  // that nobody reads costs no memory. Holds across closes and opens.
+  virtual void setInputWanted(bool wanted) = 0;
 
   // Called when the device disappears while the port is open (a USB adapter pulled out); the
   // port is closed by then and opens again once the device is back.
@@ -58,6 +61,7 @@ public:
   void setCommPort(int number) override { number_ = number; }
   void output(const QString&) override;
   QString input() override;
+  void setInputWanted(bool) override {}
 
 private:
   int number_ = 1;

@@ -32,6 +32,13 @@ SerialRelay::SerialRelay(panel::MAINFRM& f, form::EventLoop& loop, form::Dialogs
                          SerialComponent& port, PointerDispatch& dispatch)
     : f_(f), loop_(loop), dialogs_(dialogs), port_(port), dispatch_(dispatch) {
   port_.onLost = [this](const SerialError& error) { failedQuietly(error); };
+  // The poll reads the port only in the receiver role; otherwise the port drops what arrives.
+  const auto followReader = [this] {
+    port_.setInputWanted(f_.Timer5.timerEnabled() && f_.Option5[1].selected());
+  };
+  f_.Timer5.subscribe(followReader);
+  f_.Option5[1].subscribe(followReader);
+  followReader();
 }
 
 void SerialRelay::Check6_Click() {
@@ -86,8 +93,8 @@ void SerialRelay::Text9_Change() {
 }
 
 void SerialRelay::Timer5_Timer() {
-  // The message being dispatched is still at the front of the buffer: appending now would
-  // hand it to the dispatch a second time. The input waits in the port for the next tick.
+  // A received point is being dispatched: a nested tick would start a second dispatch inside
+  // its yield. The input waits in the port for the next tick.
   if (dispatching_) return;
   if (!f_.Option5[1].selected()) return;
   if (!openQuietly()) return;
@@ -118,12 +125,12 @@ void SerialRelay::Text10_Change() {
     f_.Text8[0].setText(decimalText(x));
     f_.Text8[1].setText(decimalText(y));
     trace("serial-recv", buffer.mid(at, kMessageLength));
-    {
-      const auto restore = qScopeGuard([this, was = dispatching_] { dispatching_ = was; });
-      dispatching_ = true;
-      dispatch_.Text17_Change();
-    }
+    // Taken out before the dispatch: a message whose dispatch fails (a coordinate beyond the
+    // 32-bit range) is gone like any other and cannot block the receiver.
     f_.Text10.setText(QStringLiteral("处理"));
+    const auto restore = qScopeGuard([this, was = dispatching_] { dispatching_ = was; });
+    dispatching_ = true;
+    dispatch_.Text17_Change();
   }
   if (f_.Text10.text().size() > kBufferLimit) f_.Text10.setText(QString());
 }

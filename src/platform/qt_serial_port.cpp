@@ -10,8 +10,12 @@ QtSerialPort::QtSerialPort(QMap<int, QString> devices) : devices_(std::move(devi
   port_.setParity(QSerialPort::NoParity);
   port_.setStopBits(QSerialPort::OneStop);
   port_.setFlowControl(QSerialPort::NoFlowControl);
+  port_.setReadBufferSize(kReadBufferBytes);
   QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                    [this](QSerialPort::SerialPortError error) { deviceFailed(error); });
+  QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] {
+    if (!inputWanted_) port_.skip(port_.bytesAvailable());
+  });
 }
 
 QString QtSerialPort::deviceOf(int number) const {
@@ -50,6 +54,11 @@ void QtSerialPort::output(const QString& text) {
 QString QtSerialPort::input() {
   if (!portOpen()) throw failure(QSerialPort::NotOpenError, QStringLiteral("the port is not open"));
   return QString::fromLatin1(port_.readAll());
+}
+
+void QtSerialPort::setInputWanted(bool wanted) {
+  inputWanted_ = wanted;
+  if (!wanted && port_.isOpen()) port_.skip(port_.bytesAvailable());
 }
 
 void QtSerialPort::deviceFailed(QSerialPort::SerialPortError error) {

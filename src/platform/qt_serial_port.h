@@ -22,9 +22,13 @@ public:
   void setCommPort(int number) override;
   void output(const QString& text) override;
   QString input() override;
+  void setInputWanted(bool wanted) override;
 
   // The device that port number N names.
   QString deviceOf(int number) const;
+
+  // At most this much input waits for a reader; what comes beyond waits in the device.
+  static constexpr qint64 kReadBufferBytes = 16 * 1024;
 
 private:
   void deviceFailed(QSerialPort::SerialPortError error);
@@ -34,6 +38,7 @@ private:
   QSerialPort port_;
   QMap<int, QString> devices_;
   int number_ = 1;
+  bool inputWanted_ = true;
   // The device failed while open: the port is closed, and onLost told, at the next turn of the
   // event loop (outside the port's own notification) or at the next open or close.
   std::optional<output::SerialError> lost_;

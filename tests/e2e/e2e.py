@@ -106,6 +106,15 @@ def background(command, **options):
     return process
 
 
+def resident_bytes(pid):
+    """The resident size of process pid in bytes, from /proc/PID/statm; 0 when it has ended."""
+    try:
+        with open("/proc/%d/statm" % pid) as statm:
+            return int(statm.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+    except (OSError, IndexError, ValueError):
+        return 0
+
+
 def free_port(kind=socket.SOCK_STREAM):
     with socket.socket(socket.AF_INET, kind) as probe:
         probe.bind(("", 0))

@@ -80,6 +80,31 @@ TEST(SerialReceiver, TakesTheFirstCompleteMessageOfItsBuffer) {
   }
 }
 
+TEST_F(RelayTest, MessageWhoseDispatchFailsIsGoneAndTheNextIsInjected) {
+  TraceCapture trace;
+  startReceiver();
+  // 9e99 has a numeric value but no 32-bit one: the dispatch fails on it.
+  receive({":::MOUSEX=9e99,Y=0001.", ":::MOUSEX=0300,Y=0400.", ":::MOUSEX=0500,Y=0600."});
+  EXPECT_EQ(events(), (Events{Event::move(300, 400), Event::move(500, 600)}));
+  EXPECT_EQ(f.Text10.text(), "处理");
+  EXPECT_EQ(errorLines(trace).size(), 1);
+}
+
+TEST_F(RelayTest, PortInputIsWantedOnlyWhileThePollReadsItInTheReceiverRole) {
+  EXPECT_FALSE(serial.inputWanted);
+  f.Text7.setText("2");  // the port opens with the relay off
+  EXPECT_FALSE(serial.inputWanted);
+  startReceiver();
+  EXPECT_TRUE(serial.inputWanted);
+  f.Option5[0].setSelected(true);
+  EXPECT_FALSE(serial.inputWanted);
+  f.Option5[1].setSelected(true);
+  f.Check6.setValue(0);
+  EXPECT_FALSE(serial.inputWanted);
+  f.Check7.setValue(1);  // the drag switch runs the poll too
+  EXPECT_TRUE(serial.inputWanted);
+}
+
 TEST_F(RelayTest, PortNumberOutsideOneTo256IsRefusedAndLeavesThePort) {
   startReceiver();
   for (const char* text : {"0", "257", "COM"}) {

@@ -94,6 +94,7 @@ public:
   // What the soak let through since the last poll: never what a poll at the same instant as
   // the sender's write might or might not find, so every run of the day is the same.
   QString input() override { return std::exchange(arrived_, QString()); }
+  void setInputWanted(bool wanted) override { port_.setInputWanted(wanted); }
   // Takes what the port has read so far, for the next poll.
   void pull() {
     if (!port_.portOpen()) return;

@@ -17,6 +17,7 @@ public:
   bool openFails = false;
   int attempts = 0;  // opens asked of a closed port
   int opens = 0;     // and those that succeeded
+  bool inputWanted = true;
 
   bool portOpen() const override { return open_; }
   void setPortOpen(bool open) override {
@@ -43,6 +44,7 @@ public:
     chunks.pop_front();
     return chunk;
   }
+  void setInputWanted(bool wanted) override { inputWanted = wanted; }
 
   // The device disappears while open.
   void pullOut() {

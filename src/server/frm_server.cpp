@@ -59,6 +59,7 @@ void frmServer::resetControls() {
   Check2.setValue(0);
   Check3.setValue(0);
   TxtReceive.setText({});
+  logLines_ = 0;
   List1.clear();
   StatusBar1.setCaption({});
   slotCount_ = 0;
@@ -200,9 +201,10 @@ void frmServer::setConnectionCount(int count) {
 
 void frmServer::appendToLog(const QString& text) {
   QString log = TxtReceive.text();
-  if (!log.isEmpty()) log += u'\n';
+  if (logLines_ > 0) log += u'\n';
   log += text;
-  if (log.size() > kReceiveLogChars) log.remove(0, log.size() - kReceiveLogChars);
+  for (logLines_ += 1 + int(text.count(u'\n')); logLines_ > kReceiveLogLines; --logLines_)
+    log.remove(0, log.indexOf(u'\n') + 1);
   TxtReceive.setText(log);
 }
 

@@ -82,9 +82,9 @@ public:
 
   // Minutes of move messages at ten a second.
   static constexpr qint64 kMaxUnsentBytes = qint64(32) << 10;
-  // The receive log keeps its last kReceiveLogChars characters, the event list its last
+  // The receive log keeps its last kReceiveLogLines lines, the event list its last
   // kEventListItems entries; each arrival gives them at most its first kEntryChars characters.
-  static constexpr qsizetype kReceiveLogChars = 16000;
+  static constexpr int kReceiveLogLines = 100;
   static constexpr std::size_t kEventListItems = 500;
   static constexpr qsizetype kEntryChars = 256;
   static constexpr int kListenRetryMs = 3000;
@@ -116,6 +116,7 @@ private:
   int slotCount_ = 0;
   int connectionCount_ = 0;
   std::int16_t lastPadX_ = 0;
+  int logLines_ = 0;
 };
 
 }  // namespace vornix::server

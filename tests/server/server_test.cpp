@@ -255,6 +255,12 @@ TEST_F(ScriptedServer, AnArrivalIsKeptToItsFirstCharactersAndTheRestIsDropped) {
   const QString chinese = "/" + QString(frmServer::kEntryChars - 1, u'中');
   EXPECT_EQ(server.TxtReceive.text(), kept + "\n" + chinese);
   EXPECT_EQ(server.List1.items().back().section(u' ', 0, 0), chinese);
+
+  for (int i = 0; i < 150; ++i) client->arrive("a\nb" + QByteArray::number(i));
+  const QStringList lines = server.TxtReceive.text().split(u'\n');
+  EXPECT_EQ(lines.size(), frmServer::kReceiveLogLines);
+  EXPECT_EQ(lines.first(), "a");
+  EXPECT_EQ(lines.last(), "b149");
 }
 
 TEST_F(ScriptedServer, TheConnectionCountIsShownWheneverItChanges) {

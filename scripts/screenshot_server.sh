@@ -14,7 +14,8 @@ port=5500  # the port the README names
   --config "$work/Vornix配置文件.ini" >/dev/null &
 vornix=$!
 
-/usr/bin/python3 - "$port" <<'PY'
+# The clients stay connected until the picture is taken: they say so in $work/ready.
+/usr/bin/python3 - "$port" "$work/ready" <<'PY' &
 import socket, sys, time
 port = int(sys.argv[1])
 for _ in range(100):
@@ -29,10 +30,15 @@ for client, text in zip(clients, [b"/hello", b"touch table ready", b"/status", b
     client.sendall(text)
     time.sleep(0.3)
 time.sleep(0.5)
+open(sys.argv[2], "w").close()
+time.sleep(60)
 PY
+clients=$!
+for _ in $(seq 200); do [ -e "$work/ready" ] && break; sleep 0.1; done
 window=$(xdotool search --onlyvisible --name "Vornix多点触摸_服务器" | head -1)
 [ -n "$window" ] || { echo "screenshot_server: the server window did not appear" >&2; exit 1; }
 import -window "$window" "$output"
+kill "$clients" 2>/dev/null || true
 kill "$vornix" && wait "$vornix" || true
 vornix=""
 echo "saved $output"

@@ -98,7 +98,6 @@ private:
   void wireElement(int index);
   void resetControls();
   void closeElements();
-  void listen();
   // Removes a client element and lowers the counts.
   void removeClient(int index);
   // Sends on a connected client, or drops it when it is too far behind to be sent more; true

@@ -47,7 +47,7 @@ struct Window {
            QStringLiteral("%1 counted, %2 connected").arg(server.connectionCount()).arg(connected));
     expect(server.slotCount() == highest, "the slot count is the highest element in use",
            QStringLiteral("%1, highest %2").arg(server.slotCount()).arg(highest));
-    expect(server.TxtReceive.text().size() <= frmServer::kReceiveLogChars, "the receive log stays bounded");
+    expect(server.TxtReceive.text().count(u'\n') < frmServer::kReceiveLogLines, "the receive log stays bounded");
     expect(server.List1.items().size() <= frmServer::kEventListItems, "the event list stays bounded");
   }
 };
@@ -56,11 +56,18 @@ void arrive(Window& w, FuzzedDataProvider& in) {
   ScriptedTcpElement* client = w.client(in);
   const std::string bytes = in.ConsumeRandomLengthString(200);
   if (!client || client->state() != TcpState::Connected) return;
-  // What the system's element hands over: the bytes read as GBK.
-  const QString text = fromGbk(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+  const QByteArray received(bytes.data(), qsizetype(bytes.size()));
+  const QString text = fromGbk(received);
   const std::size_t sentBefore = client->sent.size();
-  client->arrive(text);
+  const bool behind = client->unsent > frmServer::kMaxUnsentBytes;
+  const int elementsBefore = int(w.sockets.elements.size());
+  client->arrive(received);
   if (!text.startsWith(u'/') && !text.startsWith(u'^')) return;
+  if (behind && text.startsWith(u'/')) {
+    // Dropped instead of being sent more: the element is gone.
+    expect(int(w.sockets.elements.size()) == elementsBefore - 1, "a client past the limit asking for an answer is dropped");
+    return;
+  }
   // The element may be gone by now only if it was not connected, which it was.
   expect(client->sent.size() == sentBefore + 1, "\"/\" and \"^\" are answered", fuzz::shown(text));
   if (text.startsWith(u'/')) {

@@ -58,7 +58,7 @@ public:
   bool accept(server::RequestId request) override { return inner_->accept(request); }
   void sendData(const QString& text) override { inner_->sendData(text); }
   qint64 unsentBytes() const override { return inner_->unsentBytes(); }
-  QString getData() override { return inner_->getData(); }
+  QByteArray getData(qint64 maxBytes) override { return inner_->getData(maxBytes); }
   void close() override { inner_->close(); }
   void abort() override { inner_->abort(); }
 

@@ -4,11 +4,15 @@
 #include "form/errors.h"
 #include "platform/machine_identity.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <signal.h>
+
+#include <algorithm>
 
 namespace vornix::platform {
 
@@ -59,9 +63,11 @@ public:
     drop();
     socket_ = std::move(socket);
     QTcpSocket* s = socket_.get();
-    QObject::connect(s, &QTcpSocket::readyRead, &context_, [this] {
-      if (events.dataArrival) events.dataArrival(socket_->bytesAvailable());
-    });
+    // Qt then reads no more from the system than that until it is taken.
+    s->setReadBufferSize(QtSockets::kReadBytes);
+    readClock_.start();
+    QObject::connect(s, &QTcpSocket::readyRead, &context_, [this] { arrivalDue(); });
+    if (s->bytesAvailable() > 0) arrivalDue();
     // The peer closed or the connection broke: reported once, from the event loop.
     const auto peerGone = [this] {
       if (peerClosed_) return;
@@ -90,7 +96,12 @@ public:
 
   qint64 unsentBytes() const override { return socket_ ? socket_->bytesToWrite() : 0; }
 
-  QString getData() override { return socket_ ? fromGbk(socket_->readAll()) : QString(); }
+  QByteArray getData(qint64 maxBytes) override {
+    if (!socket_) return {};
+    QByteArray data = socket_->read(maxBytes);
+    readInPeriod_ += data.size() + std::max<qint64>(0, socket_->skip(socket_->bytesAvailable()));
+    return data;
+  }
 
   void close() override {
     if (listener_) listener_->close();
@@ -123,6 +134,35 @@ private:
     peerClosed_ = closedByUs_ = false;
   }
 
+  // Raises the data arrival from the event loop, once for whatever has come meanwhile, and not
+  // before the connection may read again.
+  void arrivalDue() {
+    if (arrivalQueued_) return;
+    arrivalQueued_ = true;
+    QPointer<QObject> alive(&context_);
+    const auto raise = [this, alive] {
+      if (!alive) return;
+      arrivalQueued_ = false;
+      if (!socket_ || closedByUs_ || socket_->bytesAvailable() == 0) return;
+      if (msUntilReading() > 0) return arrivalDue();
+      if (events.dataArrival) events.dataArrival(socket_->bytesAvailable());
+    };
+    if (const qint64 wait = msUntilReading(); wait > 0)
+      QTimer::singleShot(wait, &sockets_.events_, raise);
+    else
+      QMetaObject::invokeMethod(&sockets_.events_, raise, Qt::QueuedConnection);
+  }
+
+  // 0 while this period's bytes are not used up, else the wait for the next period.
+  qint64 msUntilReading() {
+    const qint64 now = readClock_.elapsed();
+    if (now - periodStart_ >= QtSockets::kReadPeriodMs) {
+      periodStart_ = now;
+      readInPeriod_ = 0;
+    }
+    return readInPeriod_ < QtSockets::kReadBytes ? 0 : periodStart_ + QtSockets::kReadPeriodMs - now;
+  }
+
   void takeConnections() {
     while (listener_ && listener_->hasPendingConnections()) {
       QTcpSocket* socket = listener_->nextPendingConnection();
@@ -141,6 +181,11 @@ private:
   QString error_;
   bool peerClosed_ = false;
   bool closedByUs_ = false;
+  // Reading paces itself: at most kReadBytes a period.
+  QElapsedTimer readClock_;
+  qint64 periodStart_ = 0;
+  qint64 readInPeriod_ = 0;
+  bool arrivalQueued_ = false;
 };
 
 QtSockets::QtSockets() {

@@ -5,6 +5,10 @@
 // connection request for it; the connection waits under its request id until an element
 // accepts it (or is closed when none does). Every event that may lead the server to destroy an
 // element is delivered through the factory's own object, never from inside the socket's signal.
+//
+// A connection reads at most kReadBytes from the system each kReadPeriodMs and raises one data
+// arrival for them; a client that sends faster is held back by TCP's own flow control, so no
+// sender can keep the event loop busy or fill memory.
 
 #include "server/tcp_element.h"
 
@@ -29,6 +33,8 @@ public:
 
   // How many connections the system queues for the listening element before it takes them.
   static constexpr int kListenBacklog = 1024;
+  static constexpr qint64 kReadBytes = 64 * 1024;
+  static constexpr qint64 kReadPeriodMs = 50;
 
 private:
   friend class QtTcpElement;

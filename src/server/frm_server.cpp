@@ -1,5 +1,6 @@
 #include "server/frm_server.h"
 
+#include "base/gbk.h"
 #include "base/text_rules.h"
 #include "base/trace.h"
 #include "form/errors.h"
@@ -24,6 +25,12 @@ QString padCoordinate(double value) {
   return decimalText(whole);
 }
 
+// The first characters of an arrival, at most frmServer::kEntryChars of them.
+QString firstCharacters(const QByteArray& received) {
+  constexpr qsizetype kBytes = 2 * frmServer::kEntryChars;  // a GBK character takes one or two
+  return fromGbk(QByteArrayView(received).first(gbkPrefixLength(received, kBytes))).left(frmServer::kEntryChars);
+}
+
 }  // namespace
 
 frmServer::frmServer(TcpElementFactory& sockets, form::Dialogs& dialogs, quint16 port)
@@ -35,6 +42,7 @@ frmServer::frmServer(TcpElementFactory& sockets, form::Dialogs& dialogs, quint16
   Check2.caption = QStringLiteral("发送缩放");
   Check3.caption = QStringLiteral("鼠标按下");
   Timer1.setInterval(400);
+  ListenRetry.setInterval(kListenRetryMs);
   resetControls();
   wire();
 }
@@ -51,6 +59,7 @@ void frmServer::resetControls() {
   Check2.setValue(0);
   Check3.setValue(0);
   TxtReceive.setText({});
+  logLines_ = 0;
   List1.clear();
   StatusBar1.setCaption({});
   slotCount_ = 0;
@@ -73,18 +82,28 @@ void frmServer::Form_Load() {
   Label1.setCaption(Label1.caption() + listener.localIP());
   Label3.setCaption(Label3.caption() + decimalText(listener.localPort()));
   Timer1.setTimerEnabled(true);
-  if (!listening)
+  if (!listening) {
+    ListenRetry.setTimerEnabled(true);
     dialogs_.message(QStringLiteral("多点触摸服务器无法在端口 %1 上监听：%2").arg(port_).arg(listener.errorString()),
                      window.caption);
+  }
+}
+
+void frmServer::ListenRetry_Timer() {
+  TcpElement* listener = tcpServer(0);
+  if (listener && !listener->listen()) return;
+  ListenRetry.setTimerEnabled(false);
+  if (listener) trace("listening", decimalText(listener->localPort()));
 }
 
 void frmServer::Unload() {
   if (!loaded_) return;
   loaded_ = false;
   Timer1.setTimerEnabled(false);
+  ListenRetry.setTimerEnabled(false);
   closeElements();
   slotCount_ = 0;
-  connectionCount_ = 0;
+  setConnectionCount(0);
   window.hide();
 }
 
@@ -106,16 +125,7 @@ void frmServer::TxtSend_KeyUp(std::int16_t keyCode, std::int16_t) {
   int reached = 0;
   for (int i = 1; i <= highest; ++i) {
     step([&] {
-      TcpElement* client = tcpServer(i);
-      if (!client || client->state() != TcpState::Connected) return;
-      if (client->unsentBytes() > kMaxUnsentBytes) {
-        // It has stopped reading: more would only pile up here.
-        client->abort();
-        removeClient(i);
-        return;
-      }
-      client->sendData(framed);
-      ++reached;
+      if (sendOrDrop(i, framed)) ++reached;
     });
   }
   trace("broadcast", QString::number(reached) + u' ' + text);
@@ -130,11 +140,10 @@ void frmServer::tcpServer_ConnectionRequest(int index, RequestId requestId) {
     ++slot;
   }
   if (slot >= static_cast<int>(tcpServer_.size())) tcpServer_.resize(static_cast<std::size_t>(slot) + 1);
-  ++connectionCount_;
   tcpServer_[static_cast<std::size_t>(slot)] = sockets_.create();
   wireElement(slot);
   slotCount_ = std::max(slotCount_, slot);
-  Label2.setCaption(kConnections + decimalText(connectionCount_));
+  setConnectionCount(connectionCount_ + 1);
 
   TcpElement& client = *tcpServer_[static_cast<std::size_t>(slot)];
   client.setLocalPort(0);
@@ -144,15 +153,16 @@ void frmServer::tcpServer_ConnectionRequest(int index, RequestId requestId) {
 void frmServer::tcpServer_DataArrival(int index, qint64) {
   TcpElement* client = tcpServer(index);
   if (!client) return;
-  const QString data = client->getData();
+  // One more byte than the characters kept can take, to tell a cut double-byte character.
+  const QString data = firstCharacters(client->getData(2 * kEntryChars + 1));
   appendToLog(data);
   if (data.startsWith(u'/')) {
-    client->sendData(QStringLiteral("recieved successfully"));
+    sendOrDrop(index, QStringLiteral("recieved successfully"));
     addEvent(data);
   } else if (data.startsWith(u'^')) {
     client->sendData(QStringLiteral("you can quit."));
     client->close();
-    --connectionCount_;
+    setConnectionCount(connectionCount_ - 1);
     addEvent(data);
     StatusBar1.setCaption(QStringLiteral("There are ") + decimalText(connectionCount_) +
                           QStringLiteral("Client connected"));
@@ -168,14 +178,33 @@ void frmServer::removeClient(int index) {
   tcpServer_[static_cast<std::size_t>(index)].reset();
   while (tcpServer_.size() > 1 && !tcpServer_.back()) tcpServer_.pop_back();
   slotCount_ = static_cast<int>(tcpServer_.size()) - 1;
-  --connectionCount_;
+  setConnectionCount(connectionCount_ - 1);
+}
+
+bool frmServer::sendOrDrop(int index, const QString& text) {
+  TcpElement* client = tcpServer(index);
+  if (!client || client->state() != TcpState::Connected) return false;
+  if (client->unsentBytes() > kMaxUnsentBytes) {
+    // It has stopped reading: more would only pile up here.
+    client->abort();
+    removeClient(index);
+    return false;
+  }
+  client->sendData(text);
+  return true;
+}
+
+void frmServer::setConnectionCount(int count) {
+  connectionCount_ = count;
+  Label2.setCaption(kConnections + decimalText(count));
 }
 
 void frmServer::appendToLog(const QString& text) {
   QString log = TxtReceive.text();
-  if (!log.isEmpty()) log += u'\n';
+  if (logLines_ > 0) log += u'\n';
   log += text;
-  if (log.size() > kReceiveLogChars) log.remove(0, log.size() - kReceiveLogChars);
+  for (logLines_ += 1 + int(text.count(u'\n')); logLines_ > kReceiveLogLines; --logLines_)
+    log.remove(0, log.indexOf(u'\n') + 1);
   TxtReceive.setText(log);
 }
 

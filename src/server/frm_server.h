@@ -6,7 +6,13 @@
 // Element 0 listens; elements 1 and up are the client connections. A new client takes the
 // lowest free element, and the broadcast passes over missing and closed elements, so the
 // bookkeeping holds whatever order clients leave in. A client with more than kMaxUnsentBytes
-// waiting for it is dropped at the next broadcast instead of being sent more.
+// waiting for it is dropped the next time it would be sent something, instead of being sent more.
+//
+// What a client sends is taken one arrival at a time and only its first kEntryChars characters
+// are kept (decoded from at most twice as many bytes); the rest of the arrival is dropped, so no
+// sender can make an arrival cost more time or memory than a short text does.
+//
+// A port the system refuses is tried again every kListenRetryMs while the window is loaded.
 //
 // The window object outlives its loads: Unload closes every element and hides it, Form_Load
 // starts it afresh from its design-time contents. Its event graph is in wiring.cpp.
@@ -40,6 +46,8 @@ public:
   form::Control Picture1{"Picture1"};
   CheckBox Check1{"Check1"}, Check2{"Check2"}, Check3{"Check3"};
   Timer Timer1{"Timer1"};
+  // Tries the port again while it cannot be listened on.
+  Timer ListenRetry{"ListenRetry"};
   // Receive log (one line per arrival), event list of "/" and "^" texts, and the status line.
   TextBox TxtReceive{"TxtReceive"};
   form::ListBox List1{"List1"};
@@ -64,6 +72,7 @@ public:
   void Picture1_MouseMove(int button, int shift, double x, double y);
   void Picture1_MouseUp(int button, int shift, double x, double y);
   void Timer1_Timer();
+  void ListenRetry_Timer();
 
   // Element `index`, nullptr when there is none.
   TcpElement* tcpServer(int index) const;
@@ -71,11 +80,14 @@ public:
   int slotCount() const { return slotCount_; }
   int connectionCount() const { return connectionCount_; }
 
-  static constexpr qint64 kMaxUnsentBytes = qint64(1) << 20;
-  // The receive log keeps its last kReceiveLogChars characters, the event list its last
-  // kEventListItems entries.
-  static constexpr qsizetype kReceiveLogChars = 16000;
+  // Minutes of move messages at ten a second.
+  static constexpr qint64 kMaxUnsentBytes = qint64(32) << 10;
+  // The receive log keeps its last kReceiveLogLines lines, the event list its last
+  // kEventListItems entries; each arrival gives them at most its first kEntryChars characters.
+  static constexpr int kReceiveLogLines = 100;
   static constexpr std::size_t kEventListItems = 500;
+  static constexpr qsizetype kEntryChars = 256;
+  static constexpr int kListenRetryMs = 3000;
 
   static constexpr const char* kCaption = "Vornix多点触摸_服务器";
   static constexpr double kClientWidthTwips = 5700;
@@ -88,6 +100,10 @@ private:
   void closeElements();
   // Removes a client element and lowers the counts.
   void removeClient(int index);
+  // Sends on a connected client, or drops it when it is too far behind to be sent more; true
+  // when sent.
+  bool sendOrDrop(int index, const QString& text);
+  void setConnectionCount(int count);
   void appendToLog(const QString& text);
   void addEvent(const QString& text);
 
@@ -99,6 +115,7 @@ private:
   int slotCount_ = 0;
   int connectionCount_ = 0;
   std::int16_t lastPadX_ = 0;
+  int logLines_ = 0;
 };
 
 }  // namespace vornix::server

@@ -6,6 +6,7 @@
 // Events are raised from the event loop only, never from inside one of the operations below,
 // so a handler may close or destroy any element, the raising one included.
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -51,8 +52,9 @@ public:
   virtual void sendData(const QString& text) = 0;
   // Bytes given to sendData that the system has not taken yet (the client is not reading).
   virtual qint64 unsentBytes() const = 0;
-  // The data received so far, as text; empties the receive buffer.
-  virtual QString getData() = 0;
+  // The first maxBytes of the data received so far, as the GBK bytes that came; the rest is
+  // dropped, so the receive buffer is empty afterwards.
+  virtual QByteArray getData(qint64 maxBytes) = 0;
   // Ends the connection after what was sent has gone out, or stops listening. No close event.
   virtual void close() = 0;
   // Ends the connection at once, dropping what is still unsent. No close event.

@@ -1,4 +1,4 @@
-// The event graph of the server window: its timer and the events of its socket elements.
+// The event graph of the server window: its timers and the events of its socket elements.
 // The views call the key, mouse and close handlers of the window directly.
 
 #include "server/frm_server.h"
@@ -7,7 +7,10 @@
 
 namespace vornix::server {
 
-void frmServer::wire() { Timer1.onTimer = [this] { Timer1_Timer(); }; }
+void frmServer::wire() {
+  Timer1.onTimer = [this] { Timer1_Timer(); };
+  ListenRetry.onTimer = [this] { ListenRetry_Timer(); };
+}
 
 void frmServer::wireElement(int index) {
   TcpEvents& events = tcpServer_[static_cast<std::size_t>(index)]->events;

@@ -125,37 +125,44 @@ void ServerWindow::build() {
   place(s.Check3, bindCheckBox(s.Check3, pad), {6, 44, 90, 20});
 
   heading(QStringLiteral("接收数据"), this, {166, 82, 206, 16});
+  // The log and the event list may change a thousand times a second: they are shown at most
+  // every kRefreshMs, with their end in view.
   auto* log = new QPlainTextEdit(this);
   log->setObjectName(s.TxtReceive.fullName());
   log->setReadOnly(true);
-  QPointer<QPlainTextEdit> logGuard(log);
-  const auto showLog = [logGuard, &model = s.TxtReceive] {
-    if (!logGuard || logGuard->toPlainText() == model.text()) return;
-    logGuard->setPlainText(model.text());
-    logGuard->verticalScrollBar()->setValue(logGuard->verticalScrollBar()->maximum());  // the end in view
-  };
-  s.TxtReceive.subscribe(showLog);
-  showLog();
   place(s.TxtReceive, log, {166, 98, 206, 90});
-
   heading(QStringLiteral("事件"), this, {166, 192, 206, 16});
   auto* list = new QListWidget(this);
   list->setObjectName(s.List1.fullName());
-  QPointer<QListWidget> listGuard(list);
-  const auto showList = [listGuard, &model = s.List1] {
-    if (!listGuard) return;
-    listGuard->clear();
-    for (const QString& item : model.items()) listGuard->addItem(item);
-    listGuard->scrollToBottom();
-  };
-  s.List1.subscribe(showList);
-  showList();
   place(s.List1, list, {166, 208, 206, 84});
+
+  refresh_.setSingleShot(true);
+  refresh_.setInterval(kRefreshMs);
+  connect(&refresh_, &QTimer::timeout, this, [this] { showLogAndList(); });
+  QPointer<ServerWindow> self(this);
+  const auto changed = [self] {
+    if (self && !self->refresh_.isActive()) self->refresh_.start();
+  };
+  s.TxtReceive.subscribe(changed);
+  s.List1.subscribe(changed);
+  showLogAndList();
 
   QLabel* status = bindLabel(s.StatusBar1, this);
   status->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   status->setIndent(4);
   place(s.StatusBar1, status, {0, 299, kWidth, 22});
+}
+
+void ServerWindow::showLogAndList() {
+  auto* log = static_cast<QPlainTextEdit*>(widgetFor(server_.TxtReceive));
+  if (log->toPlainText() != server_.TxtReceive.text()) {
+    log->setPlainText(server_.TxtReceive.text());
+    log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
+  }
+  auto* list = static_cast<QListWidget*>(widgetFor(server_.List1));
+  list->clear();
+  for (const QString& item : server_.List1.items()) list->addItem(item);
+  list->scrollToBottom();
 }
 
 void ServerWindow::followModel() {

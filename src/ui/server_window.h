@@ -7,6 +7,7 @@
 #include "server/frm_server.h"
 
 #include <QHash>
+#include <QTimer>
 #include <QWidget>
 
 namespace vornix::ui {
@@ -20,6 +21,8 @@ public:
 
   static constexpr int kWidth = 380;
   static constexpr int kHeight = 321;
+  // The receive log and the event list are brought up to date at most this often.
+  static constexpr int kRefreshMs = 200;
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -29,9 +32,11 @@ private:
   void build();
   void place(form::Control& control, QWidget* widget, QRect geometry);
   void followModel();
+  void showLogAndList();
 
   server::frmServer& server_;
   QHash<const form::Control*, QWidget*> widgets_;
+  QTimer refresh_;
 };
 
 }  // namespace vornix::ui

@@ -32,10 +32,16 @@ void ScriptedTcpElement::sendData(const QString& text) {
   sent.push_back(text);
 }
 
-void ScriptedTcpElement::arrive(const QString& text) {
-  incoming += text;
+QByteArray ScriptedTcpElement::getData(qint64 maxBytes) {
+  QByteArray taken = std::exchange(incoming, QByteArray());
+  if (taken.size() > maxBytes) taken.truncate(maxBytes);
+  return taken;
+}
+
+void ScriptedTcpElement::arrive(const QByteArray& bytes) {
+  incoming += bytes;
   // Copied: the handler may destroy this element, and the event with it.
-  if (auto raise = events.dataArrival) raise(text.size());
+  if (auto raise = events.dataArrival) raise(incoming.size());
 }
 
 void ScriptedTcpElement::peerCloses() {

@@ -26,17 +26,17 @@ public:
   bool accept(RequestId request) override;
   void sendData(const QString& text) override;
   qint64 unsentBytes() const override { return unsent; }
-  QString getData() override { return std::exchange(incoming, QString()); }
+  QByteArray getData(qint64 maxBytes) override;
   void close() override { state_ = TcpState::Closed; }
   void abort() override { state_ = TcpState::Closed; }
 
-  // The client sends text: it is kept for getData and the data-arrival event is raised.
-  void arrive(const QString& text);
+  // The client sends bytes: they are kept for getData and the data-arrival event is raised.
+  void arrive(const QByteArray& bytes);
   // The client closes its end: the close event is raised, unless this end was closed first.
   void peerCloses();
 
   std::vector<QString> sent;
-  QString incoming;
+  QByteArray incoming;
   qint64 unsent = 0;
 
 private:

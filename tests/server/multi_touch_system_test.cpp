@@ -9,6 +9,9 @@
 #include "support/trace_capture.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -74,15 +77,16 @@ TEST_F(MultiTouchSystem, ClearingTheSwitchThroughAConfigurationLoadEndsEveryConn
   EXPECT_FALSE(c.f.Timer6.timerEnabled());
 }
 
-TEST_F(MultiTouchSystem, APortInUseIsReportedWithTheSystemsReasonAndEverythingElseGoesOn) {
-  testing::LoopbackListener taken;
-  testing::ConfiguredSystem c(&sockets, taken.port());
+TEST_F(MultiTouchSystem, APortInUseIsReportedEverythingElseGoesOnAndThePortIsTriedAgain) {
+  std::optional<testing::LoopbackListener> taken(std::in_place);
+  const quint16 port = taken->port();
+  testing::ConfiguredSystem c(&sockets, port);
   c.store("[多图合成]\n通信端口=1\n[多点触摸]\n启用多点触摸=1\n[翻书模式鼠标点击]\n左翻页X=100\n");
   c.load();
 
   ASSERT_EQ(c.t->dialogs.messages.size(), 1u);
   const QString message = c.t->dialogs.messages[0];
-  EXPECT_TRUE(message.contains(QString::number(taken.port())) && message.contains("in use")) << message.toStdString();
+  EXPECT_TRUE(message.contains(QString::number(port)) && message.contains("in use")) << message.toStdString();
   EXPECT_EQ(c.f.Text22[0].text(), "100") << "the load went on after the message";
 
   testing::TraceCapture trace;
@@ -91,6 +95,16 @@ TEST_F(MultiTouchSystem, APortInUseIsReportedWithTheSystemsReasonAndEverythingEl
   EXPECT_EQ(trace.lines().filter("broadcast 0 ").size(), 5) << "the sender keeps handing messages over";
   EXPECT_EQ(c.f.Label21.caption(), "0");
   EXPECT_EQ(c.t->dialogs.messages.size(), 1u);
+
+  taken.reset();
+  c.t->loop.advance(frmServer::kListenRetryMs);
+  EXPECT_EQ(trace.lines().filter(QRegularExpression("^listening ")), QStringList{"listening " + QString::number(port)});
+  LoopbackClient client(port);
+  frmServer& server = *c.t->system.server.existing();
+  EXPECT_TRUE(pumpUntil([&] { return server.connectionCount() == 1; }));
+  c.t->loop.advance(frmServer::kListenRetryMs * 3);
+  EXPECT_EQ(trace.lines().filter(QRegularExpression("^listening ")).size(), 1);
+  EXPECT_TRUE(pumpUntil([&] { return client.messages().size() >= 10; }, 5000, {&client})) << "and broadcasts reach it";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "server/frm_server.h"
 #include "doubles/recording_dialogs.h"
 
+#include "base/gbk.h"
 #include "platform/qt_sockets.h"
 #include "doubles/scripted_sockets.h"
 #include "server/loopback_client.h"
@@ -95,7 +96,7 @@ TEST_F(LiveServer, FarewellEndsThatClientOnlyAndItsElementIsTakenAgain) {
   EXPECT_EQ(first->received, "you can quit.");
   EXPECT_EQ(server.connectionCount(), 2);
   EXPECT_EQ(server.StatusBar1.caption(), "There are 2Client connected");
-  EXPECT_EQ(server.Label2.caption(), "建立连接数： 3");
+  EXPECT_EQ(server.Label2.caption(), "建立连接数： 2");
 
   broadcast("0|move|1,2");
   expectEachReceived({second.get(), third.get()}, "0|move|1,2" + kNul);
@@ -129,7 +130,7 @@ TEST_F(LiveServer, EveryConnectedClientReceivesEveryBroadcastWhateverOrderClient
   EXPECT_EQ(server.slotCount(), 0);
 }
 
-TEST_F(LiveServer, AClientThatStopsReadingIsDroppedPastOneMebibyteWhileTheOtherKeepsPace) {
+TEST_F(LiveServer, AClientThatStopsReadingIsDroppedPastTheUnsentLimitWhileTheOtherKeepsPace) {
   auto reader = join();
   auto sluggard = join(4096);
   const QString chunk(64 * 1024, u'm');
@@ -225,6 +226,69 @@ TEST(BrokenConnection, NeitherEndsTheProcessNorDisturbsTheOtherClients) {
   ASSERT_TRUE(pumpUntil([&] { return server.connectionCount() == 1; }));
   pumpUntil([&] { return healthy.messages().size() == 20; }, 5000, {&healthy});
   EXPECT_EQ(healthy.messages(), std::vector<std::string>(20, "tick"));
+}
+
+class ScriptedServer : public ::testing::Test {
+protected:
+  ScriptedServer() { server.Form_Load(); }
+  void broadcast(const QString& text) {
+    server.TxtSend.setText(text);
+    server.TxtSend_KeyUp(13, 0);
+  }
+
+  ScriptedSockets sockets;
+  form::RecordingDialogs dialogs;
+  frmServer server{sockets, dialogs, 5500};
+};
+
+TEST_F(ScriptedServer, AnArrivalIsKeptToItsFirstCharactersAndTheRestIsDropped) {
+  ScriptedTcpElement* client = sockets.connectClient();
+  client->arrive("/" + QByteArray(1 << 20, 'x'));
+  EXPECT_TRUE(client->incoming.isEmpty());
+  EXPECT_EQ(client->sent, std::vector<QString>{"recieved successfully"});
+  const QString kept = "/" + QString(frmServer::kEntryChars - 1, u'x');
+  EXPECT_EQ(server.TxtReceive.text(), kept);
+  ASSERT_EQ(server.List1.items().size(), 1u);
+  EXPECT_EQ(server.List1.items()[0].section(u' ', 0, 0), kept);
+
+  // Double-byte characters: the kept characters are whole ones, none cut in two.
+  client->arrive("/" + toGbk(QString(600, u'中')));
+  const QString chinese = "/" + QString(frmServer::kEntryChars - 1, u'中');
+  EXPECT_EQ(server.TxtReceive.text(), kept + "\n" + chinese);
+  EXPECT_EQ(server.List1.items().back().section(u' ', 0, 0), chinese);
+
+  for (int i = 0; i < 150; ++i) client->arrive("a\nb" + QByteArray::number(i));
+  const QStringList lines = server.TxtReceive.text().split(u'\n');
+  EXPECT_EQ(lines.size(), frmServer::kReceiveLogLines);
+  EXPECT_EQ(lines.first(), "a");
+  EXPECT_EQ(lines.last(), "b149");
+}
+
+TEST_F(ScriptedServer, TheConnectionCountIsShownWheneverItChanges) {
+  ScriptedTcpElement* first = sockets.connectClient();
+  ScriptedTcpElement* second = sockets.connectClient();
+  sockets.connectClient();
+  EXPECT_EQ(server.Label2.caption(), "建立连接数： 3");
+  second->peerCloses();
+  EXPECT_EQ(server.Label2.caption(), "建立连接数： 2");
+  first->arrive("^bye");
+  EXPECT_EQ(server.Label2.caption(), "建立连接数： 1");
+  EXPECT_EQ(server.StatusBar1.caption(), "There are 1Client connected");
+}
+
+TEST_F(ScriptedServer, AClientTensOfKibibytesBehindIsDroppedWhenItWouldBeSentMore) {
+  ScriptedTcpElement* sluggard = sockets.connectClient();
+  ScriptedTcpElement* reader = sockets.connectClient();
+  sluggard->unsent = 48 << 10;
+  broadcast("m");
+  EXPECT_EQ(server.tcpServer(1), nullptr);
+  EXPECT_EQ(reader->sent, std::vector<QString>{"m" + QString(QChar(0))});
+  EXPECT_EQ(server.Label2.caption(), "建立连接数： 1");
+
+  reader->unsent = 48 << 10;  // asking for answers it does not read
+  reader->arrive("/status");
+  EXPECT_EQ(server.tcpServer(2), nullptr);
+  EXPECT_EQ(server.connectionCount(), 0);
 }
 
 TEST(DragPad, MovesBuildTheTextsAndAHeldButtonRepeatsThem) {

@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QDeadlineTimer>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +65,18 @@ TEST_F(ServerWindowTest, EnterInTheSendFieldBroadcastsItAndOtherKeysDoNothing) {
   key(Qt::Key_Return, QEvent::KeyRelease);
   EXPECT_EQ(client->sent, std::vector<QString>{"hello" + QString(QChar(0))});
   EXPECT_EQ(field->text(), "");
+}
+
+TEST_F(ServerWindowTest, TheReceiveLogAndTheEventListFollowTheirModelsAFewTimesASecond) {
+  auto* log = static_cast<QPlainTextEdit*>(view.widgetFor(server.TxtReceive));
+  auto* list = static_cast<QListWidget*>(view.widgetFor(server.List1));
+  for (int i = 0; i < 1000; ++i) client->arrive("/p" + QByteArray::number(i));
+  EXPECT_EQ(log->toPlainText(), "") << "not laid out again at every arrival";
+  QDeadlineTimer deadline(5000);
+  while (log->toPlainText() != server.TxtReceive.text() && !deadline.hasExpired()) QApplication::processEvents();
+  EXPECT_EQ(log->toPlainText(), server.TxtReceive.text());
+  ASSERT_EQ(list->count(), int(server.List1.items().size()));
+  EXPECT_EQ(list->item(list->count() - 1)->text(), server.List1.items().back());
 }
 
 TEST_F(ServerWindowTest, ThePadTurnsPointerMovesIntoTextsAndTheCloseBoxUnloads) {

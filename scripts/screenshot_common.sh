@@ -14,3 +14,14 @@ fi
 work=$(mktemp -d)
 vornix=""
 trap '[ -n "$vornix" ] && kill "$vornix" 2>/dev/null; rm -rf "$work"' EXIT
+
+# Starts the program on the demo scene with the demo configuration and sets $window to its panel
+# once the meter reads 20 and the demo hand is on the surface.
+start_demo_panel() {
+  cp "$root/share/demo/Vornix配置文件.ini" "$work/"
+  "$build/src/app/vornix" --source demo --pointer none --config "$work/Vornix配置文件.ini" &
+  vornix=$!
+  sleep 6
+  window=$(xdotool search --onlyvisible --name "Vornix驱平台" | head -1)
+  [ -n "$window" ] || { echo "$(basename "$0"): the panel did not appear" >&2; exit 1; }
+}

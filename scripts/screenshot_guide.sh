@@ -7,12 +7,7 @@ set -euo pipefail
 
 screenshot_name=guide
 source "$(dirname "$0")/screenshot_common.sh"
-cp "$root/share/demo/Vornix配置文件.ini" "$work/"
-"$build/src/app/vornix" --source demo --pointer none --config "$work/Vornix配置文件.ini" &
-vornix=$!
-sleep 6  # long enough for the meter to read 20 and the demo hand to be on the surface
-window=$(xdotool search --onlyvisible --name "Vornix驱平台" | head -1)
-[ -n "$window" ] || { echo "screenshot_guide: the panel did not appear" >&2; exit 1; }
+start_demo_panel
 import -window "$window" "$work/panel.png"
 mkdir -p "$output"
 # Regions of the 1016 x 734 panel: name, width x height + left + top.

@@ -2,6 +2,7 @@
 back under the same names, and a configuration for either side of the relay."""
 import os
 import subprocess
+import sys
 
 import e2e
 
@@ -28,6 +29,19 @@ class PtyPair:
         for link in (self.a, self.b):
             if os.path.lexists(link):
                 os.unlink(link)
+
+
+def plugged_line(folder):
+    """The python3-serial module a peer writes with, and a pty pair already plugged in."""
+    try:
+        import serial  # python3-serial
+    except ImportError:
+        print("FAIL: python3-serial is not installed (scripts/setup.sh installs it)")
+        sys.exit(1)
+    e2e.need("socat")
+    line = PtyPair(folder)
+    line.plug_in()
+    return serial, line
 
 
 def relay_config(path, role, mode):

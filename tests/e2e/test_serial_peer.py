@@ -14,7 +14,7 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import e2e  # noqa: E402
-from serial_rig import PtyPair, relay_config  # noqa: E402
+from serial_rig import plugged_line, relay_config  # noqa: E402
 
 # What the peer writes, a group at a time: the chunks of a group are written with a pause
 # between them; after each group the peer waits until the receiver has settled. Each group
@@ -52,14 +52,7 @@ def send_groups(peer, receiver):
 
 
 def main(work):
-    try:
-        import serial  # python3-serial
-    except ImportError:
-        print("FAIL: python3-serial is not installed (scripts/setup.sh installs it)")
-        sys.exit(1)
-    e2e.need("socat")
-    line = PtyPair(work)
-    line.plug_in()
+    serial, line = plugged_line(work)
     receiver = e2e.Program("demo", relay_config(os.path.join(work, "receiver.ini"), "receive", 4),
                            "--serial", "1=" + line.b)
     try:

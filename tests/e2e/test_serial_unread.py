@@ -12,7 +12,7 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import e2e  # noqa: E402
-from serial_rig import PtyPair, relay_config  # noqa: E402
+from serial_rig import plugged_line, relay_config  # noqa: E402
 
 SECONDS = 10
 BYTES_A_SECOND = 11520  # 115200 baud, 8 data bits, one start and one stop bit
@@ -35,14 +35,7 @@ def stream(peer, seconds):
 
 
 def main(work):
-    try:
-        import serial  # python3-serial
-    except ImportError:
-        print("FAIL: python3-serial is not installed (scripts/setup.sh installs it)")
-        sys.exit(1)
-    e2e.need("socat")
-    line = PtyPair(work)
-    line.plug_in()
+    serial, line = plugged_line(work)
     sender = e2e.Program("demo", relay_config(os.path.join(work, "sender.ini"), "send", 4), "--serial", "1=" + line.b)
     try:
         e2e.check(sender.wait_for(lambda e, f: e == "mode" and f == ["4"]), "the sender did not start in mode 4")

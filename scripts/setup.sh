@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libopencv-dev
   libxtst-dev libx11-dev libxrandr-dev libevdev-dev
-  liblo-dev liblo-tools
+  liblo-dev liblo-tools libsystemd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-zenhei
   xvfb xauth xdotool x11-apps x11-utils imagemagick

@@ -17,6 +17,7 @@
 #include "platform/qt_event_loop.h"
 #include "platform/qt_sockets.h"
 #include "platform/qt_serial_port.h"
+#include "platform/service_manager.h"
 #include "platform/v4l2_devices.h"
 #include "ui/panel_window.h"
 #include "ui/qt_dialogs.h"
@@ -87,6 +88,8 @@ int main(int argc, char** argv) {
   ports.hostAddress = platform::localIPv4Address();
   ports.hostName = platform::localHostName();
   ports.onQuitRequest = app::quitOnSignals;
+  ports.notifyService = platform::notifyServiceManager;
+  ports.watchdogIntervalMs = platform::serviceWatchdogIntervalMs();
   if (!options.headless)
     ports.serverWindowCreated = [&serverWindow](server::frmServer& server) {
       serverWindow = std::make_unique<ui::ServerWindow>(server);

@@ -30,6 +30,7 @@ void Startup::Form_Load() {
 }
 
 void Startup::end(int status) {
+  if (ports_.notifyService && !ports_.loop.quitRequested()) ports_.notifyService(QStringLiteral("STOPPING=1"));
   ports_.pointer.stop();
   ports_.loop.requestQuit(status);
 }

@@ -21,6 +21,7 @@
 #include "panel/panel_events.h"
 #include "server/server_host.h"
 #include "server/tcp_element.h"
+#include "system/service_watchdog.h"
 #include "system/startup.h"
 
 #include <QString>
@@ -73,6 +74,10 @@ struct Ports {
   // Called once with what the program does when it is asked to end from outside (SIGTERM and
   // the like).
   std::function<void(std::function<void()> end)> onQuitRequest{};
+  // Sends one state line to the service manager ("READY=1", "WATCHDOG=1", "STATUS=…",
+  // "STOPPING=1"; none: nothing is sent), and the manager's watchdog interval (0: no pings).
+  std::function<void(const QString& state)> notifyService{};
+  qint64 watchdogIntervalMs = 0;
 };
 
 // A port the system cannot do without; a missing one is a fault of the caller.
@@ -105,6 +110,7 @@ public:
   Startup startup{f, ports, configuration, commands};
   server::ServerHost server{required(ports.sockets, "socket factory"), ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};
   output::MultiTouch multiTouch{f, server};
+  ServiceWatchdog watchdog{f, ports.loop, ports.notifyService, ports.watchdogIntervalMs};
 
   // The start-up sequence, as the first event of the loop.
   void start();

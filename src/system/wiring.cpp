@@ -16,10 +16,12 @@ System::System(Ports p) : ports(p) {
   if (ports.tuioTarget) tuio.setCommandLineTarget(*ports.tuioTarget);
   wire();
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
+  ports.loop.watch(watchdog.ping);
 }
 
 void System::start() {
   form::runEvent("Form_Load", [this] { startup.Form_Load(); });
+  if (!ports.loop.quitRequested()) watchdog.ready();
 }
 
 void System::Picture1_MouseDown(double x, double y) { mapping.Picture1_MouseDown(x, y); }
@@ -32,10 +34,16 @@ void System::MAINFRM_Close() { f.Command3.click(); }
 void System::wire() {
   // Main tick and mode dispatch; a replay that asked for it ends after its last frame's pass.
   f.Timer1.onTimer = [this] {
+    watchdog.tickStarted();
     tick.Timer1_Timer();
+    watchdog.tickEnded();
     if (ports.exitAtEnd) startup.endWhenSourceFinished();
   };
-  f.Timer3.onTimer = [this] { tick.Timer3_Timer(); };
+  f.Timer3.onTimer = [this] {
+    watchdog.statusChanged(ports.document ? ports.document->sdk2000().description() : QStringLiteral("none"));
+    tick.Timer3_Timer();
+  };
+  watchdog.ping.onTimer = [this] { watchdog.Ping_Timer(); };
   f.Command2.onClick = [this] { processing.Command2_Click(); };
   f.Command8.onClick = [this] { processing.Command8_Click(); };
   f.Command9.onClick = [this] { processing.Command9_Click(); };

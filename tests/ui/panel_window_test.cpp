@@ -260,7 +260,7 @@ TEST_F(PanelWindowTest, TheKeyboardStartsOnNoControl) {
 
 TEST_F(PanelWindowTest, MirrorsTheDesignStateOfThePanel) {
   EXPECT_FALSE(widget(f.Command1)->isEnabled());
-  EXPECT_FALSE(widget(f.Check3)->isEnabled());
+  EXPECT_TRUE(widget(f.Check3)->isEnabled());
   EXPECT_FALSE(widget(f.Option3[1])->isEnabled());
   EXPECT_FALSE(widget(f.Text1[1])->isEnabled());
   for (form::Frame* frame : {&f.Frame3, &f.Frame8, &f.Frame9}) {

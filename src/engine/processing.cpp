@@ -91,7 +91,9 @@ void Processing::releaseDragWhenFramesStopped() {
 
 void Processing::Check3_Click() {
   autoThreshold_.reset();
-  if (f_.Check3.value() != 1) f_.Label27.setCaption(QString());
+  const bool checked = f_.Check3.value() == 1;
+  if (!checked) f_.Label27.setCaption(QString());
+  f_.Label27.setVisible(checked);
 }
 
 bool Processing::applyAutomaticThreshold(ScanFields& scan) {

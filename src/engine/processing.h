@@ -51,8 +51,8 @@ public:
   // stands still writes an unchanged point, which runs no handler.
   std::function<void(bool point1, bool point2)> onPassDone;
 
-  // "自动调解阀值" changed: cleared, the passes use the typed threshold again and the shown
-  // one is emptied; checked, the measurement starts afresh.
+  // "自动调解阀值" changed: the measurement starts afresh; cleared, the passes use the typed
+  // threshold again and the shown one is emptied and hidden.
   void Check3_Click();
 
   // How the two-point pass ends: when it found a differing row, Label20 counts the points it

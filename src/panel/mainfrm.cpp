@@ -65,6 +65,7 @@ MAINFRM::MAINFRM() {
   Label12.initCaption("速度系数(1~4)");
   Text6.initText("2");
   Check3.caption = "自动调解阀值";
+  Label27.setVisible(false);
   Label5.initCaption("阀值参考:");
   Label2.initCaption("0");
   Label11.initCaption("实测速度 0 桢/秒");

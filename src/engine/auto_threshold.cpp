@@ -60,6 +60,7 @@ ThresholdReading AutoThreshold::pass(const FrameView& current, const FrameView& 
   reading.globalChange = count > 0 && over * 2 > count;
   if (!reading.globalChange) {
     changed_ = false;
+    changedPasses_ = 0;
     stillPasses_ = 0;
     if (quietCount > 0) {
       const int middle = (quietCount - 1) / 2;  // the median's place among the sorted samples
@@ -70,14 +71,18 @@ ThresholdReading AutoThreshold::pass(const FrameView& current, const FrameView& 
     }
   } else if (!changed_) {
     changed_ = true;
+    changedPasses_ = 1;
     stillPasses_ = 0;
-  } else if (sameGrid && moving * 2 <= count) {
-    ++stillPasses_;
   } else {
-    stillPasses_ = 0;
+    ++changedPasses_;
+    stillPasses_ = sameGrid && moving * 2 <= count ? stillPasses_ + 1 : 0;
   }
   if (reading.globalChange && staticReference && stillPasses_ >= kSettledPasses) {
     reading.relearn = true;
+    changed_ = false;
+    stillPasses_ = 0;
+  } else if (reading.globalChange && changedPasses_ >= kUnsettledPasses) {
+    noise_.reset();
     changed_ = false;
     stillPasses_ = 0;
   }

@@ -3,7 +3,8 @@
 // reference frame on a coarse grid of the scanned area, estimates the sensor noise from it and
 // sets the threshold a few noise widths above it. A pass on which most samples differ at once
 // (a light switched, a scene cut, an exposure step) is a global change, never a touch; with a
-// static reference, the reference is learnt again once the new picture holds still.
+// static reference, the reference is learnt again once the new picture holds still. A change
+// that never holds still is taken as the noise now.
 
 #include "base/frame.h"
 #include "engine/detector.h"
@@ -33,6 +34,9 @@ public:
   static constexpr double kSmoothing = 1.0 / 20;
   // A picture that has held still for this many passes after a global change is learnt.
   static constexpr int kSettledPasses = 3;
+  // A global change that has not held still for two seconds of passes is taken as the noise
+  // now (a camera raising its gain in the dark): the noise is measured afresh.
+  static constexpr int kUnsettledPasses = 40;
 
   // One pass over current against reference. staticReference: the reference stays until it
   // is set, so a global change is learnt once the picture settles.
@@ -50,6 +54,7 @@ private:
   std::vector<int> previousReds_;  // the grid of the previous pass's current frame
   std::vector<int> reds_;
   bool changed_ = false;  // a global change is still in the picture
+  int changedPasses_ = 0;
   int stillPasses_ = 0;
 };
 

@@ -24,16 +24,16 @@ namespace {
 
 using Event = RecordingPointer::Event;
 
-// plainFrame(100) with sensor noise of standard deviation 15 on red (Box-Muller over the raw
+// plainFrame(100) with sensor noise of standard deviation sigma on red (Box-Muller over the raw
 // output of a seeded Mersenne twister, so the frame is the same everywhere).
-QImage noisyFrame(std::uint32_t seed) {
+QImage noisyFrame(std::uint32_t seed, double sigma = 15) {
   std::mt19937 bits(seed);
   const auto uniform = [&] { return (double(bits()) + 0.5) / 4294967296.0; };
   QImage frame = plainFrame(100);
   for (int y = 0; y < frame.height(); ++y)
     for (int x = 0; x < frame.width(); ++x) {
       const double gauss = std::sqrt(-2 * std::log(uniform())) * std::cos(6.283185307179586 * uniform());
-      frame.setPixel(x, y, withRed(std::clamp(int(std::lround(100 + 15 * gauss)), 0, 255)));
+      frame.setPixel(x, y, withRed(std::clamp(int(std::lround(100 + sigma * gauss)), 0, 255)));
     }
   return frame;
 }
@@ -132,6 +132,22 @@ TEST_F(AutomaticThreshold, AGlobalChangeIsNoTouchAndIsLearntOnceSettled) {
   EXPECT_TRUE(reportsTouch(brighterTouched));
   EXPECT_FALSE(reportsTouch(brighter));
   EXPECT_EQ(buttonEvents(), (std::vector<Event>{Event::press(), Event::release()}));
+}
+
+TEST_F(AutomaticThreshold, NoiseThatJumpsPastTheThresholdIsMeasuredAfreshAfterTwoSeconds) {
+  f.Check3.setValue(1);
+  reportsTouch(plainFrame(100));  // no noise: the floor of 12
+  // Noise of 20 at once: 55 % of the samples differ by more than 12, and never hold still.
+  const QImage noisy[] = {noisyFrame(1, 20), noisyFrame(2, 20)};
+  for (int pass = 1; pass <= 40; ++pass) EXPECT_FALSE(reportsTouch(noisy[pass % 2])) << pass;
+  EXPECT_EQ(f.Label27.caption(), "12");
+  // The 40th was the last global change; measured afresh: 6 x 20 = 120.
+  EXPECT_FALSE(reportsTouch(noisy[1]));
+  const int shown = f.Label27.caption().toInt();
+  EXPECT_GE(shown, 105);
+  EXPECT_LE(shown, 135);
+  EXPECT_TRUE(reportsTouch(withObject(noisy[0])));
+  EXPECT_EQ(f.Text5[0].text(), "200");
 }
 
 TEST_F(AutomaticThreshold, TheTwoPointPassUsesTheMeasuredThreshold) {

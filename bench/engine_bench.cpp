@@ -140,6 +140,19 @@ void BM_PassWithoutTouch(benchmark::State& state) {
 }
 BENCHMARK(BM_PassWithoutTouch)->Unit(benchmark::kMicrosecond);
 
+// The same pass with "自动调解阀值" cleared (0) and checked (1): the noise measurement and the
+// global-change test on top of the scan. Checked must stay within 1.5x of cleared.
+void BM_PassWithoutTouchAutomaticThreshold(benchmark::State& state) {
+  const QImage background = cameraFrame(1);
+  PassRig rig({cameraFrame(2)}, background);
+  rig.system.f.Check3.setValue(int(state.range(0)));
+  for (auto _ : state) {
+    rig.system.f.Command2.click();
+    if (!rig.events.events().empty()) state.SkipWithError("unexpected pointer input");
+  }
+}
+BENCHMARK(BM_PassWithoutTouchAutomaticThreshold)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 // Whole passes of the rear-projection mode 3 (Command8) and the two-point mode 6 (Command9).
 // Without a touch: the camera frames of the single-touch benchmarks, every sample read. With a
 // touch at the bottom right: two frames in turn, each with the fingers a little elsewhere, so

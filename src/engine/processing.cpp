@@ -2,6 +2,7 @@
 
 #include "base/frame.h"
 #include "base/text_rules.h"
+#include "base/trace.h"
 #include "capture/frm_document.h"
 #include "engine/detector.h"
 #include "engine/stripe_detector.h"
@@ -88,6 +89,28 @@ void Processing::releaseDragWhenFramesStopped() {
     step([&] { dispatch_.dragRelease(); });
 }
 
+void Processing::Check3_Click() {
+  autoThreshold_.reset();
+  const bool checked = f_.Check3.value() == 1;
+  if (!checked) f_.Label27.setCaption(QString());
+  f_.Label27.setVisible(checked);
+}
+
+bool Processing::applyAutomaticThreshold(ScanFields& scan) {
+  if (f_.Check3.value() != 1) return false;
+  const ThresholdReading reading =
+      autoThreshold_.pass(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()),
+                          ScanArea{scan.x0, scan.y0, scan.x3, scan.y3, 1}, !f_.Option3[2].selected());
+  scan.threshold = reading.threshold;
+  step([&] { f_.Label27.setCaption(decimalText(reading.threshold)); });
+  if (reading.moved) trace("threshold", decimalText(reading.threshold));
+  if (reading.relearn) {
+    step([&] { Command7_Click(); });
+    trace("relearn");
+  }
+  return reading.globalChange;
+}
+
 bool Processing::referenceReady() {
   if (f_.Picture2.hasImage()) return true;
   step([&] { Command7_Click(); });
@@ -111,14 +134,16 @@ void Processing::singleTouchPass() {
   double s = 0;
   step([&] { s = f_.Text6.value(); });
   const int stride = static_cast<int>(roundHalfEven(clampedStride(s)));
-  const ScanFields scan = readScanFields();
+  ScanFields scan = readScanFields();
   if (!acquireFrame()) {
     releaseDragWhenFramesStopped();
     return;
   }
 
   std::optional<Touch> touch;
-  if (referenceReady()) {
+  const bool ready = referenceReady();
+  const bool globalChange = ready && applyAutomaticThreshold(scan);
+  if (ready && !globalChange) {
     step([&] {
       // The pass yields before every row, and what runs then may replace the pictures: each
       // row reads the pictures as they are at that moment.
@@ -139,7 +164,7 @@ void Processing::singleTouchPass() {
     step([&] { f_.Label2.setCaption(decimalText(touch->difference)); });
     if (!yield()) return;
     step([&] { dispatch_.dragPress(); });
-  } else {
+  } else if (!globalChange) {
     step([&] { dispatch_.dragRelease(); });
   }
   followDynamicReference();
@@ -153,11 +178,11 @@ void Processing::Command8_Click() {
   double s = 0;
   step([&] { s = int16OfText(f_.Text6); });
   const int stride = static_cast<int>(clampedStride(s));
-  const ScanFields scan = readScanFields();
+  ScanFields scan = readScanFields();
   if (!acquireFrame()) return;
 
   StripeSearch search;
-  if (referenceReady()) {
+  if (referenceReady() && !applyAutomaticThreshold(scan)) {
     step([&] {
       search = findStripe(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()),
                           ScanArea{scan.x0, scan.y0, scan.x3, scan.y3, stride}, scan.threshold);
@@ -185,12 +210,12 @@ void Processing::Command9_Click() {
   double s = 0;
   step([&] { s = f_.Text6.value(); });
   const double stride = clampedStride(s);
-  const ScanFields scan = readScanFields();
+  ScanFields scan = readScanFields();
   if (!acquireFrame()) return;
 
   // The first differing row, and the column of its first differing sample.
   std::optional<std::pair<int, double>> hit;
-  if (referenceReady()) {
+  if (referenceReady() && !applyAutomaticThreshold(scan)) {
     step([&] {
       RowSearch search(scan.x0, scan.x3, stride, scan.threshold);
       hit = findDifferingRow(search, scan.y0, scan.y3, [&](int) -> std::optional<std::pair<FrameView, FrameView>> {

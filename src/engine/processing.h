@@ -3,6 +3,7 @@
 // one per family of projection modes.
 
 #include "capture/frame_slot.h"
+#include "engine/auto_threshold.h"
 #include "form/event_loop.h"
 #include "panel/mainfrm.h"
 
@@ -50,6 +51,10 @@ public:
   // stands still writes an unchanged point, which runs no handler.
   std::function<void(bool point1, bool point2)> onPassDone;
 
+  // "自动调解阀值" changed: the measurement starts afresh; cleared, the passes use the typed
+  // threshold again and the shown one is emptied and hidden.
+  void Check3_Click();
+
   // How the two-point pass ends: when it found a differing row, Label20 counts the points it
   // found ("1" point 1, "2" both); without one it found none, whatever Label20 still reads.
   void twoPointPassDone(bool rowFound);
@@ -66,6 +71,11 @@ private:
   // The stride s held to 1..4; Text6 is rewritten to "1" or "4" when it was held.
   double clampedStride(double s);
   ScanFields readScanFields();
+  // While "自动调解阀值" is checked (and a reference is ready), the threshold measured on this
+  // pass's frames replaces the typed one in scan; it is shown in Label27 and traced when it
+  // moves. True when the pass saw a global change: it then reports no touch and presses or
+  // releases nothing; in static reference mode a settled new picture becomes the reference.
+  bool applyAutomaticThreshold(ScanFields& scan);
   // Whether the frame just taken can be compared with a reference. Without one (nothing was
   // ever set), this frame becomes the reference and the pass finds nothing.
   bool referenceReady();
@@ -89,6 +99,7 @@ private:
   capture::FrameSlot& slot_;
   output::PointerDispatch& dispatch_;
   std::optional<qint64> lastNewFrameMs_;
+  AutoThreshold autoThreshold_;
 
   static constexpr qint64 kFramesStoppedMs = 1000;
 };

@@ -65,7 +65,7 @@ MAINFRM::MAINFRM() {
   Label12.initCaption("速度系数(1~4)");
   Text6.initText("2");
   Check3.caption = "自动调解阀值";
-  Check3.setEnabled(false);
+  Label27.setVisible(false);
   Label5.initCaption("阀值参考:");
   Label2.initCaption("0");
   Label11.initCaption("实测速度 0 桢/秒");
@@ -259,7 +259,7 @@ std::vector<form::Control*> MAINFRM::controls() {
   add(Text4, Text6, Text7, Text9, Text10, Text11, Text12, Text13, Text14, Text15, Text16, Text17,
       Text18, Text19, Text20, Text21);
   add(Label1, Label2, Label3, Label5, Label7, Label9, Label11, Label12, Label13, Label14, Label15,
-      Label16, Label17, Label18, Label19, Label20, Label21, Label22, Label23, Label24);
+      Label16, Label17, Label18, Label19, Label20, Label21, Label22, Label23, Label24, Label27);
   addArray(Label4);
   addArray(Label6);
   addArray(Label8);

@@ -63,6 +63,8 @@ struct MAINFRM {
       Label14{"Label14"}, Label15{"Label15"}, Label16{"Label16"}, Label17{"Label17"},
       Label18{"Label18"}, Label19{"Label19"}, Label20{"Label20"}, Label21{"Label21"},
       Label22{"Label22"}, Label23{"Label23"}, Label24{"Label24"};
+  // The threshold the passes use while "自动调解阀值" is checked, shown beside 阀值; hidden otherwise.
+  Label Label27{"Label27"};
   std::array<Label, 3> Label4;
   std::array<Label, 4> Label6;
   std::array<Label, 8> Label8;

@@ -50,6 +50,7 @@ void System::wire() {
   f.Command10.onClick = [this] { processing.Command10_Click(); };
   f.Command7.onClick = [this] { processing.Command7_Click(); };
   f.Label20.onChange = [this] { processing.Label20_Change(); };
+  f.Check3.onClick = [this] { processing.Check3_Click(); };
 
   // Mode selection and the run switch.
   for (auto& button : f.Option4) button.onClick = [this](int index) { commands.Option4_Click(index); };

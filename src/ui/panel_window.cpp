@@ -27,7 +27,7 @@ namespace {
 // Read-outs written by the program, shown as sunken fields so they read as values.
 bool isReadout(const QString& name) {
   static const QStringList readouts = {"Label2", "Label3", "Label9", "Label11", "Label14",
-                                       "Label20", "Label21", "Label24"};
+                                       "Label20", "Label21", "Label24", "Label27"};
   return readouts.contains(name);
 }
 

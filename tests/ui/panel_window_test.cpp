@@ -260,7 +260,7 @@ TEST_F(PanelWindowTest, TheKeyboardStartsOnNoControl) {
 
 TEST_F(PanelWindowTest, MirrorsTheDesignStateOfThePanel) {
   EXPECT_FALSE(widget(f.Command1)->isEnabled());
-  EXPECT_FALSE(widget(f.Check3)->isEnabled());
+  EXPECT_TRUE(widget(f.Check3)->isEnabled());
   EXPECT_FALSE(widget(f.Option3[1])->isEnabled());
   EXPECT_FALSE(widget(f.Text1[1])->isEnabled());
   for (form::Frame* frame : {&f.Frame3, &f.Frame8, &f.Frame9}) {
@@ -271,7 +271,7 @@ TEST_F(PanelWindowTest, MirrorsTheDesignStateOfThePanel) {
 
   for (form::Control* hidden : {(form::Control*)&f.Command2, (form::Control*)&f.Command8,
                                 (form::Control*)&f.Command9, (form::Control*)&f.Command10,
-                                (form::Control*)&f.Text21})
+                                (form::Control*)&f.Text21, (form::Control*)&f.Label27})
     EXPECT_TRUE(widget(*hidden)->isHidden()) << hidden->fullName().toStdString();
 
   EXPECT_EQ(widget<QCheckBox>(f.Check1)->checkState(), Qt::Checked);
@@ -299,6 +299,20 @@ TEST_F(PanelWindowTest, FollowsProgramWritesOfEveryKind) {
   EXPECT_FALSE(widget(f.Text21)->isHidden());
   f.Frame8.setEnabled(true);
   EXPECT_TRUE(widget(f.Check8)->isEnabled());
+}
+
+// The threshold measured while "自动调解阀值" is checked shows between 阀值 and 速度系数.
+TEST_F(PanelWindowTest, TheMeasuredThresholdSitsBesideTheTypedOne) {
+  f.Label27.setVisible(true);
+  f.Label27.setCaption("255");
+  const QRect shown = widget(f.Label27)->geometry();
+  EXPECT_FALSE(widget(f.Label27)->isHidden());
+  EXPECT_EQ(shown.top(), widget(f.Text4)->geometry().top());
+  EXPECT_GT(shown.left(), widget(f.Text4)->geometry().right());
+  EXPECT_LT(shown.right(), widget(f.Label12)->geometry().left());
+  if (cjkFontPresent()) {
+    EXPECT_LE(widget(f.Label27)->sizeHint().width(), shown.width());
+  }
 }
 
 TEST_F(PanelWindowTest, FollowsTheSelectionOfAnOptionGroupIncludingButtonsTheOperatorCannotPick) {

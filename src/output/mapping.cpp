@@ -5,6 +5,7 @@
 #include "form/errors.h"
 
 #include <cmath>
+#include <optional>
 
 namespace vornix::output {
 
@@ -12,6 +13,8 @@ namespace {
 
 // The camera preview's grid, the scale of Picture3 for the camera markers.
 const QRectF kCameraScale(0, 0, form::Picture::kWidth, form::Picture::kHeight);
+
+const char* const kNotConvex = "四个校正点不构成凸四边形，映射算法恢复为矩形校正";
 
 }  // namespace
 
@@ -29,6 +32,28 @@ void Mapping::Option1_Click(int index) {
   }
   form::Shape& centre = f_.Shape1[4];
   centre.move(sumX / 4 - centre.width / 2, sumY / 4 - centre.height / 2);
+  if (f_.Option2[1].selected() && !isConvexQuad(corners())) {
+    // Rectangular before the box shows: passes keep running while it waits for its OK.
+    f_.Option2[0].setSelected(true);
+    dialogs_.message(QString::fromUtf8(kNotConvex));
+  }
+}
+
+void Mapping::Option2_Click(int index) {
+  const bool trapezoid = index == 1;
+  for (int i : {1, 2}) {
+    f_.Text1[i].setEnabled(trapezoid);
+    f_.Text2[i].setEnabled(trapezoid);
+    f_.Option1[i].setEnabled(trapezoid);
+  }
+  const double armed = numericValue(f_.Option1[0].tag);
+  if (!trapezoid && (armed == 1 || armed == 2)) f_.Option1[4].setSelected(true);
+}
+
+Corners Mapping::corners() const {
+  Corners camera;
+  for (int i = 0; i < 4; ++i) camera[i] = QPointF(f_.Text1[i].value(), f_.Text2[i].value());
+  return camera;
 }
 
 void Mapping::Picture1_MouseDown(double x, double y) {
@@ -86,8 +111,16 @@ void Mapping::mapPoint(std::int16_t xc, std::int16_t yc, bool second) {
 
   std::int16_t mx = 0;
   std::int16_t my = 0;
-  step([&] { mx = int16Of(form::divide((xc - X(0)) * W(), X(3) - X(0)) + L()); });
-  step([&] { my = int16Of(form::divide((yc - Y(0)) * H(), Y(3) - Y(0)) + T()); });
+  std::optional<QPointF> trapezoid;
+  if (f_.Option2[1].selected())
+    step([&] { trapezoid = perspectivePoint(corners(), mouseRange(f_), QPointF(xc, yc)); });
+  if (trapezoid) {
+    step([&] { mx = int16Of(trapezoid->x()); });
+    step([&] { my = int16Of(trapezoid->y()); });
+  } else {
+    step([&] { mx = int16Of(form::divide((xc - X(0)) * W(), X(3) - X(0)) + L()); });
+    step([&] { my = int16Of(form::divide((yc - Y(0)) * H(), Y(3) - Y(0)) + T()); });
+  }
   step([&] { if (L() > mx) mx = int16Of(L()); });
   step([&] { if (T() > my) my = int16Of(T()); });
   if (second) {

@@ -2,8 +2,14 @@
 // Corner calibration on the camera preview, and the mapping of camera points onto the mouse
 // activity range. The calibration and the range are read from the panel's fields on every
 // point, so an edit or a configuration load takes effect with the next point.
+//
+// Two mappings, chosen by Option2: 矩形校正 stretches the rectangle of corners 0 and 3 onto the
+// range; 梯形校正 takes all four corners onto the range's corners by a perspective transform,
+// and maps as the rectangle does while the four corners are not a convex quadrilateral.
 
+#include "form/dialogs.h"
 #include "form/event_loop.h"
+#include "output/perspective.h"
 #include "panel/mainfrm.h"
 
 #include <cstdint>
@@ -15,10 +21,16 @@ QRectF mouseRange(const panel::MAINFRM& f);
 
 class Mapping {
 public:
-  Mapping(panel::MAINFRM& f, form::EventLoop& loop) : f_(f), loop_(loop) {}
+  Mapping(panel::MAINFRM& f, form::EventLoop& loop, form::Dialogs& dialogs)
+      : f_(f), loop_(loop), dialogs_(dialogs) {}
 
-  // The operator picks calibration step index: a corner 0..3, or 4 ("完成").
+  // The operator picks calibration step index: a corner 0..3, or 4 ("完成"). At 完成 the
+  // trapezoid's corners must form a convex quadrilateral; otherwise a message box says so and
+  // 矩形校正 is selected.
   void Option1_Click(int index);
+  // The mapping is chosen: 0 矩形校正, 1 梯形校正. Corners 1 and 2 can be set only while
+  // 梯形校正 is selected; leaving it while one of them is armed picks 完成.
+  void Option2_Click(int index);
   // A press of any button on the camera preview, at camera pixels (x, y).
   void Picture1_MouseDown(double x, double y);
 
@@ -36,9 +48,12 @@ private:
   // Steps 1 to 4 of a hand-over: point 1 from Text5(0..1) or point 2 from Text5(2..3).
   void handOver(bool second);
   void mapPoint(std::int16_t xc, std::int16_t yc, bool second);
+  // The four corners of the calibration table, read afresh.
+  Corners corners() const;
 
   panel::MAINFRM& f_;
   form::EventLoop& loop_;
+  form::Dialogs& dialogs_;
 };
 
 }  // namespace vornix::output

@@ -27,6 +27,8 @@ constexpr const char* kMultiTouch = "多点触摸";
 constexpr const char* kPageFlip = "翻书模式鼠标点击";
 constexpr const char* kTuio = "TUIO";
 
+// The mapping (0 矩形校正, 1 梯形校正, 2 非线性校正); absent means 0.
+constexpr const char* kMapping = "映射算法";
 constexpr const char* kCornerX[4] = {"x0", "x1", "x2", "x3"};
 constexpr const char* kCornerY[4] = {"Y0", "Y1", "Y2", "Y3"};
 constexpr const char* kScreenAreaKeys[4] = {"左坐标", "顶坐标", "宽度", "高度"};
@@ -109,6 +111,10 @@ QString Configuration::writeAll() const {
     put(kCamera, kCornerX[i], f_.Text1[i].text());
     put(kCamera, kCornerY[i], f_.Text2[i].text());
   }
+  // Written once it is not 0 (and from then on), so a file of the rectangular mapping stays
+  // as it was.
+  const int mapping = f_.Option2[1].selected() ? 1 : f_.Option2[2].selected() ? 2 : 0;
+  if (mapping != 0 || !read(kCamera, kMapping).isEmpty()) put(kCamera, kMapping, decimalText(mapping));
   for (std::size_t i = 0; i < 4; ++i) put(kScreenArea, kScreenAreaKeys[i], f_.Text3[i].text());
   put(kThreshold, "阀值", f_.Text4.text());
   put(kThreshold, "速度系数", f_.Text6.text());
@@ -170,6 +176,14 @@ void Configuration::Command5_Click() {
     step([&] { f_.Text1[i].setText(read(kCamera, kCornerX[i])); });
     step([&] { f_.Text2[i].setText(read(kCamera, kCornerY[i])); });
   }
+  step([&] {
+    int mapping = 0;  // absent or not a whole number: 矩形校正
+    step([&] { mapping = wholeNumberOf(read(kCamera, kMapping)); });
+    if (mapping == 2) trace("error", QStringLiteral("mapping 2 has no calibration grid; mapping 0 is used"));
+    else if (mapping != 0 && mapping != 1) trace("error", QStringLiteral("mapping %1 is unknown; mapping 0 is used").arg(mapping));
+    if (mapping != 1) mapping = 0;
+    f_.Option2[static_cast<std::size_t>(mapping)].setSelected(true);
+  });
   for (std::size_t i = 0; i < 4; ++i) step([&] { f_.Text3[i].setText(read(kScreenArea, kScreenAreaKeys[i])); });
   step([&] { f_.Text4.setText(read(kThreshold, "阀值")); });
   step([&] { f_.Text6.setText(read(kThreshold, "速度系数")); });

@@ -37,7 +37,8 @@ public:
   Configuration(MAINFRM& f, form::Dialogs& dialogs, const QString& configFile)
       : f_(f), dialogs_(dialogs), configFile_(configFile) {}
 
-  // Save: the 28 entries, section by section in the order a first save lays them out. A save
+  // Save: the 28 entries, section by section in the order a first save lays them out, and the
+  // mapping under "射像机"/"映射算法" unless it is 0 in a file that does not store it. A save
   // that fails says why in a message box and on stderr.
   void Command4_Click();
   // Before the start-up's load: a file that does not exist yet is written with the panel's
@@ -45,7 +46,8 @@ public:
   // filled in and a valid serial port number. A path that names a folder or a file that cannot
   // be read is said once on stderr; the load then goes on with empty values.
   void prepareForStart();
-  // Load: eight steps, each on its own; a step whose text cannot be converted, or whose value
+  // Load: eight steps, each on its own, and after the corners the mapping (absent, or one not
+  // available: 矩形校正, said in the trace); a step whose text cannot be converted, or whose value
   // the control refuses, leaves that control as it was.
   void Command5_Click();
 

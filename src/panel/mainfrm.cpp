@@ -161,16 +161,14 @@ MAINFRM::MAINFRM() {
   placeAll(Frame2, Option1);
   place(Frame2, {&Text16, &Text17, &Text18, &Text19});
 
-  // Mapping algorithm: display only, disabled as a whole.
+  // Mapping algorithm: 非线性校正 waits for a calibration grid.
   Frame3.caption = "映射算法";
-  Frame3.setEnabled(false);
   const char* corrections[] = {"矩形校正", "梯形校正", "非线性校正"};
   for (int i = 0; i < 3; ++i) {
     Option2[i].caption = corrections[i];
     option2Group.add(Option2[i]);
   }
   Option2[0].initSelected(true);
-  Option2[1].setEnabled(false);
   Option2[2].setEnabled(false);
   placeAll(Frame3, Option2);
 

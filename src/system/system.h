@@ -99,7 +99,7 @@ public:
   // Where the capture component hands each frame to the pass.
   capture::FrameSlot frameSlot;
   panel::PanelCommands commands{f};
-  output::Mapping mapping{f, ports.loop};
+  output::Mapping mapping{f, ports.loop, ports.dialogs};
   output::PointerDispatch dispatch{f, ports.loop, ports.pointer};
   output::NoSerialLine noSerialLine;
   output::SerialRelay relay{f, ports.loop, ports.dialogs, ports.serial ? *ports.serial : noSerialLine, dispatch};

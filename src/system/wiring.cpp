@@ -58,6 +58,7 @@ void System::wire() {
 
   // Calibration and the point hand-overs; Picture1's press comes from the view.
   for (auto& button : f.Option1) button.onClick = [this](int index) { mapping.Option1_Click(index); };
+  for (auto& button : f.Option2) button.onClick = [this](int index) { mapping.Option2_Click(index); };
   f.Text16.onChange = [this] { mapping.Text16_Change(); };
   f.Text18.onChange = [this] { mapping.Text18_Change(); };
 

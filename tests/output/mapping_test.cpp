@@ -229,5 +229,71 @@ TEST_F(MappingTest, FinishingPlacesTheCentreMarker) {
   EXPECT_EQ(f.Text1[3].text(), "320");
 }
 
+// 梯形校正 ------------------------------------------------------------------------------------
+
+// A camera looking up at the picture: a symmetric trapezoid, 160 wide at the top (y = 30) and
+// 320 at the bottom (y = 210), as if the operator had clicked its corners.
+class TrapezoidTest : public MappingTest {
+protected:
+  void SetUp() override {
+    f.Option2[1].setSelected(true);
+    const int corners[4][2] = {{80, 30}, {0, 210}, {240, 30}, {320, 210}};
+    for (std::size_t i = 0; i < 4; ++i) {
+      f.Option1[i].setSelected(true);
+      mapping.Picture1_MouseDown(corners[i][0], corners[i][1]);
+    }
+    f.Option1[4].setSelected(true);
+  }
+};
+
+TEST_F(TrapezoidTest, TakesTheFourCornersOntoTheRangeByPerspective) {
+  // Width across the trapezoid at camera row y: w = 160 + (y - 30) * 160 / 180. Rows stay rows,
+  // so screen x = 1024 * (x - left edge) / w, and screen y = k * (y - 30) / w with k fixed by
+  // the bottom row (768 = k * 180 / 320, k = 4096 / 3).
+  const MapCase cases[] = {
+      {80, 30, "0,1"},        // top-left corner: (0, 0), which goes out as (0, 1)
+      {240, 30, "1024,0"},    // top-right corner
+      {0, 210, "0,768"},      // bottom-left corner
+      {320, 210, "1024,768"}, // bottom-right corner
+      {160, 30, "512,0"},     // middle of the top edge (the axis of symmetry)
+      {160, 90, "512,384"},   // the diagonals cross a third of the way down (top:bottom = 1:2)
+      {40, 120, "0,512"},     // row 120: w = 240, left edge at 40; y = 4096/3 * 90 / 240 = 512
+      {100, 120, "256,512"},  // a quarter of the 240 across row 120
+      {360, 120, "1024,512"}, // x = 1024 * 320 / 240 = 1365.3, clamped to the range
+  };
+  for (const MapCase& c : cases) {
+    touch(c.x, c.y);
+    EXPECT_EQ(mapped(), c.expected) << c.x << ',' << c.y;
+  }
+  touch2(360, 120);  // the second point is bounded by twice the width: 1365.3 rounds to 1365
+  EXPECT_EQ(mapped2(), "1365,512");
+  EXPECT_TRUE(ts.dialogs.messages.empty());
+}
+
+TEST_F(TrapezoidTest, CornersOneAndTwoCanBeSetOnlyWhileItIsSelected) {
+  for (form::Control* c : std::initializer_list<form::Control*>{&f.Text1[1], &f.Text2[2], &f.Option1[1], &f.Option1[2]})
+    EXPECT_TRUE(c->operable()) << c->fullName().toStdString();
+  f.Option1[2].setSelected(true);
+  f.Option2[0].setSelected(true);  // leaving it disarms corner 2
+  EXPECT_TRUE(f.Option1[4].selected());
+  for (form::Control* c : std::initializer_list<form::Control*>{&f.Text1[1], &f.Text2[2], &f.Option1[1], &f.Option1[2]})
+    EXPECT_FALSE(c->operable()) << c->fullName().toStdString();
+  touch(160, 90);  // rectangular again: (160 - 80) * 1024 / 240 = 341.3 across, (90 - 30) * 768 / 180 down
+  EXPECT_EQ(mapped(), "341,256");
+}
+
+TEST_F(TrapezoidTest, CornersThatAreNotConvexAreRefusedAtFinish) {
+  // Bottom-left clicked inside the triangle of the other three: a dent, no convex outline.
+  f.Option1[1].setSelected(true);
+  mapping.Picture1_MouseDown(200, 100);
+  f.Option1[4].setSelected(true);
+  ASSERT_EQ(ts.dialogs.messages.size(), 1u);
+  EXPECT_EQ(ts.dialogs.messages[0], "四个校正点不构成凸四边形，映射算法恢复为矩形校正");
+  EXPECT_TRUE(f.Option2[0].selected());
+  EXPECT_FALSE(f.Option1[1].operable());
+  touch(160, 90);  // the rectangle of corners 0 and 3, as above
+  EXPECT_EQ(mapped(), "341,256");
+}
+
 }  // namespace
 }  // namespace vornix::output

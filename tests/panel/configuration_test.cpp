@@ -1,3 +1,4 @@
+#include "base/ini_file.h"
 #include "panel/config_file_support.h"
 #include "support/trace_capture.h"
 
@@ -330,4 +331,30 @@ TEST(ConfigurationTuio, TheHandWrittenTargetIsReadAtEveryLoadAndLeftAsItIsBySave
   c.storeBytes(crlfGbk(kFreshPanelFile) + crlfGbk("[TUIO]\n目标=\n"));
   c.load();
   EXPECT_FALSE(tuio.target());
+}
+
+// ---- The mapping, "射像机"/"映射算法" ----
+
+TEST(ConfigurationMapping, IsSavedOnceItIsNotZeroAndReadBack) {
+  ConfiguredSystem c;
+  c.f.Option2[1].setSelected(true);
+  c.save();
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), QStringLiteral("射像机"), QStringLiteral("映射算法")), "1");
+  c.f.Option2[0].setSelected(true);
+  c.load();
+  EXPECT_TRUE(c.f.Option2[1].selected());
+  EXPECT_TRUE(c.f.Option1[2].operable()) << "corners 1 and 2 can be set";
+  c.f.Option2[0].setSelected(true);  // back to the rectangle: the stored key follows
+  c.save();
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), QStringLiteral("射像机"), QStringLiteral("映射算法")), "0");
+}
+
+TEST(ConfigurationMapping, TwoWithoutAGridLoadsAsTheRectangleAndSaysSo) {
+  ConfiguredSystem c;
+  c.f.Option2[1].setSelected(true);
+  c.store("[射像机]\n映射算法=2\n");
+  vornix::testing::TraceCapture trace;
+  c.load();
+  EXPECT_TRUE(c.f.Option2[0].selected());
+  EXPECT_TRUE(trace.lines().contains("error mapping 2 has no calibration grid; mapping 0 is used"));
 }

@@ -263,7 +263,8 @@ TEST_F(PanelWindowTest, MirrorsTheDesignStateOfThePanel) {
   EXPECT_TRUE(widget(f.Check3)->isEnabled());
   EXPECT_FALSE(widget(f.Option3[1])->isEnabled());
   EXPECT_FALSE(widget(f.Text1[1])->isEnabled());
-  for (form::Frame* frame : {&f.Frame3, &f.Frame8, &f.Frame9}) {
+  EXPECT_FALSE(widget(f.Option2[2])->isEnabled());
+  for (form::Frame* frame : {&f.Frame8, &f.Frame9}) {
     EXPECT_FALSE(widget(*frame)->isEnabled()) << frame->fullName().toStdString();
   }
   EXPECT_FALSE(widget(f.Check8)->isEnabled()) << "inside the disabled Frame8";

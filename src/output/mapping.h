@@ -9,7 +9,7 @@
 
 #include "form/dialogs.h"
 #include "form/event_loop.h"
-#include "output/perspective.h"
+#include "output/corner_transform.h"
 #include "panel/mainfrm.h"
 
 #include <cstdint>

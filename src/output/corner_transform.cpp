@@ -1,4 +1,4 @@
-#include "output/perspective.h"
+#include "output/corner_transform.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>

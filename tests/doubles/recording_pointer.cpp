@@ -7,4 +7,11 @@ void RecordingPointer::record(const Event& event) {
   events_.push_back(event);
 }
 
+std::vector<RecordingPointer::Event> RecordingPointer::buttonEvents() const {
+  std::vector<Event> buttons;
+  for (const Event& event : events_)
+    if (event.kind != Event::Move) buttons.push_back(event);
+  return buttons;
+}
+
 }  // namespace vornix::output

@@ -31,6 +31,8 @@ public:
   QString name() const override { return QStringLiteral("recording"); }
 
   const std::vector<Event>& events() const { return events_; }
+  // The presses and releases, without the moves.
+  std::vector<Event> buttonEvents() const;
   void clear() { events_.clear(); }
 
 private:

@@ -61,12 +61,7 @@ protected:
     f.Command2.click();
     return f.Text5[0].text() != "none";
   }
-  std::vector<Event> buttonEvents() const {
-    std::vector<Event> buttons;
-    for (const Event& event : t.pointerEvents.events())
-      if (event.kind != Event::Move) buttons.push_back(event);
-    return buttons;
-  }
+  std::vector<Event> buttonEvents() const { return t.pointerEvents.buttonEvents(); }
   QStringList thresholdLines() const {
     QStringList lines;
     for (const QString& line : trace.lines())

@@ -44,12 +44,7 @@ protected:
     return f.Text5[0].text() != "none";
   }
   // The button presses and releases injected so far.
-  std::vector<Event> buttonEvents() const {
-    std::vector<Event> buttons;
-    for (const Event& event : t.pointerEvents.events())
-      if (event.kind != Event::Move) buttons.push_back(event);
-    return buttons;
-  }
+  std::vector<Event> buttonEvents() const { return t.pointerEvents.buttonEvents(); }
   void holdButton() {
     f.Check7.setValue(1);
     f.Label14.setCaption("1");

@@ -95,12 +95,7 @@ struct DragSystem {
     QFile file(system.ports.configFile);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
-  std::vector<Event> buttons() const {
-    std::vector<Event> out;
-    for (const Event& e : pointerEvents.events())
-      if (e.kind != Event::Move) out.push_back(e);
-    return out;
-  }
+  std::vector<Event> buttons() const { return pointerEvents.buttonEvents(); }
 
   QTemporaryDir dir;
   form::ScriptedLoop ownLoop;

@@ -255,4 +255,56 @@ void BM_StripePassNegativeThresholdBeyondThePicture(benchmark::State& state) {
 }
 BENCHMARK(BM_StripePassNegativeThresholdBeyondThePicture)->Unit(benchmark::kMillisecond);
 
+
+// Whole passes of the laser pointer mode 4 (Command12) and the zone mode 5 (Command13), stride
+// 1. The laser: a projected picture with a dot of red 255 moving between two places, so every
+// pass hands its point over; the threshold below the dot and above the picture. The zones: ten
+// zones of 60 x 60 over the frame, against a reference without anyone in them.
+void clickTwelve(system::System& s) { s.f.Command12.click(); }
+void clickThirteen(system::System& s) { s.f.Command13.click(); }
+
+QImage withLaserDot(const QImage& frame, int cx, int cy) {
+  QImage dotted = frame.copy();
+  for (int y = cy - 3; y <= cy + 3; ++y)
+    for (int x = cx - 3; x <= cx + 3; ++x)
+      if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= 9) dotted.setPixel(x, y, qRgb(255, 64, 64));
+  return dotted;
+}
+
+// A camera frame whose red stays below 200, as a projected picture seen at a low exposure.
+QImage projectedPicture() {
+  QImage frame = cameraFrame(1);
+  for (int y = 0; y < kFrameHeight; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(frame.scanLine(y));
+    for (int x = 0; x < kFrameWidth; ++x) row[x] = qRgb(qRed(row[x]) % 200, qGreen(row[x]), qBlue(row[x]));
+  }
+  return frame;
+}
+
+void BM_LaserPassWithSpot(benchmark::State& state) {
+  const QImage picture = projectedPicture();
+  PassRig rig({withLaserDot(picture, 100, 100), withLaserDot(picture, 220, 160)}, picture);
+  rig.system.f.Text4.setText(QStringLiteral("250"));
+  for (auto _ : state) {
+    clickTwelve(rig.system);
+    if (rig.events.events().empty()) state.SkipWithError("no cursor call");
+    rig.events.clear();
+  }
+}
+BENCHMARK(BM_LaserPassWithSpot)->Unit(benchmark::kMicrosecond);
+
+void BM_ZonePassTenZones(benchmark::State& state) {
+  PassRig rig({cameraFrame(2)}, cameraFrame(1));
+  std::vector<panel::Zone> zones;
+  for (int i = 0; i < 10; ++i)
+    zones.push_back({QRect(10 + (i % 5) * 62, 20 + (i / 5) * 110, 60, 60), QStringLiteral("key:F%1").arg(i + 1)});
+  rig.system.f.zones.set(zones);
+  rig.system.f.Option4[5].setSelected(true);
+  for (auto _ : state) {
+    clickThirteen(rig.system);
+    if (!rig.events.events().empty()) state.SkipWithError("a zone fired");
+  }
+}
+BENCHMARK(BM_ZonePassTenZones)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -3,7 +3,8 @@
 
     make_clips.py OUTDIR [--no-video] [--fps=N,...] [NAME ...]
 
-For each clip NAME ("blob", "drag", "hop", "stripe", "pinch"; all when none is named)
+For each clip NAME ("blob", "drag", "hop", "stripe", "pinch", "laser", "zones"; all when none
+is named)
 it writes
     OUTDIR/NAME/frames/0000.png ...   the frames, 320 x 240 RGB
     OUTDIR/NAME.mkv                   the same frames, FFV1 (lossless, pixel values survive),
@@ -28,6 +29,12 @@ third frame (frames 8, 11, ..., 59) to (8, 20), standing still in between.
 place after another (mode 3); a wide band of light and a shadow between the presses are no touch.
 "pinch": two fingers, there from the first frame, close in on each other, hold, spread apart and
 hold (mode 6).
+"laser": a projected picture that changes in every frame (red at most 190) and a laser dot (red
+255, radius 3, its centre at even pixels) that moves, goes, comes back elsewhere, goes again
+and comes back; a white flash while it is gone (mode 4). The description gives the dot's centre
+in every frame ("dot", null where there is none) and the frames of the flash.
+"zones": the surface, empty, then the square (40 pixels a side) standing in the zone
+20,20,80,80, gone, then standing in the zone 200,120,80,80 (mode 5).
 
 The surface carries a little fixed noise on red (at most +-2), far below the threshold of 60;
 the square and the fingers differ from it by more than 100.
@@ -197,6 +204,51 @@ def pinch_clip():
     return frames, {"fingers": lefts}
 
 
+LASER_RADIUS = 3
+
+
+def laser_clip():
+    """Frames 3 to 12: the dot from (60, 60), 10 columns right and 4 rows down a frame; 13 to 18
+    gone, with a white flash in 15 and 16; 19 to 24 from (200, 150), 8 columns left and 2 rows
+    down a frame; 25 to 30 gone; 31 to 34 still at (100, 200)."""
+    dots = [None] * 3 + [(60 + 10 * k, 60 + 4 * k) for k in range(10)] + [None] * 6
+    dots += [(200 - 8 * k, 150 + 2 * k) for k in range(6)] + [None] * 6 + [(100, 200)] * 4
+    flashes = [15, 16]
+    frames = []
+    for f, dot in enumerate(dots):
+        rows = []
+        for y in range(HEIGHT):
+            row = bytearray(WIDTH * 3)
+            for x in range(WIDTH):
+                band = ((x + 7 * f) // 20 + (y // 30)) % 4
+                row[3 * x] = 255 if f in flashes else 40 + 50 * band
+                row[3 * x + 1] = 255 if f in flashes else 60 + 30 * ((band + 1) % 4)
+                row[3 * x + 2] = 255 if f in flashes else 90
+            if dot is not None and abs(y - dot[1]) <= LASER_RADIUS:
+                for x in range(dot[0] - LASER_RADIUS, dot[0] + LASER_RADIUS + 1):
+                    if (x - dot[0]) ** 2 + (y - dot[1]) ** 2 <= LASER_RADIUS ** 2:
+                        row[3 * x:3 * x + 3] = b"\xff\x40\x40"
+            rows.append(bytes(row))
+        frames.append(rows)
+    return frames, {"dot": dots, "flash": flashes}
+
+
+def zones_clip():
+    """Frames 0 to 2 empty, 3 to 8 the square at (40, 40) (zone 1), 9 to 12 empty, 13 to 18 at
+    (220, 140) (zone 2), 19 to 20 empty."""
+    corners = [None] * 3 + [(40, 40)] * 6 + [None] * 4 + [(220, 140)] * 6 + [None] * 2
+    frames = []
+    for f, corner in enumerate(corners):
+        rows = []
+        for y in range(HEIGHT):
+            row = surface_row(f, y)
+            if corner is not None and corner[1] <= y < corner[1] + 40:
+                row[3 * corner[0]:3 * (corner[0] + 40)] = b"\xf0\xe6\xdc" * 40
+            rows.append(bytes(row))
+        frames.append(rows)
+    return frames, {"square": corners, "side": 40}
+
+
 def encode(folder, rate, target):
     subprocess.run(["ffmpeg", "-y", "-loglevel", "error", "-framerate", str(rate),
                     "-start_number", "0", "-i", os.path.join(folder, "%04d.png"),
@@ -234,7 +286,8 @@ def write_clip(outdir, name, clip, video, rates):
 
 def main(argv):
     clips = {"blob": lambda: square_frames(blob_clip()), "drag": lambda: square_frames(drag_clip()),
-             "hop": lambda: square_frames(hop_clip()), "stripe": stripe_clip, "pinch": pinch_clip}
+             "hop": lambda: square_frames(hop_clip()), "stripe": stripe_clip, "pinch": pinch_clip,
+             "laser": laser_clip, "zones": zones_clip}
     args = [a for a in argv[1:] if not a.startswith("--")]
     unknown = [name for name in args[1:] if name not in clips]
     if not args or unknown:

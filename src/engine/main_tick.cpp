@@ -18,6 +18,8 @@ void MainTick::Timer1_Timer() {
   if (modeIs(1)) f_.Command2.click();
   if (modeIs(2)) f_.Command2.click();
   if (modeIs(3)) f_.Command8.click();
+  if (modeIs(4)) f_.Command12.click();
+  if (modeIs(5)) f_.Command13.click();
   if (modeIs(6)) f_.Command9.click();
   if (modeIs(7)) f_.Command10.click();
   f_.Timer3.tag = decimalText(numericValue(f_.Timer3.tag) + 1);

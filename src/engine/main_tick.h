@@ -10,7 +10,7 @@ class MainTick {
 public:
   explicit MainTick(panel::MAINFRM& f) : f_(f) {}
 
-  // Runs at most one pass: the click action of the hidden button of the mode in Label9. The six
+  // Runs at most one pass: the click action of the hidden button of the mode in Label9. The eight
   // mode tests are independent and each reads Label9 afresh, so a mode change made during a
   // pass is seen by the tests after it. A tick that falls due while a pass is still running
   // (yielding to the event loop) is dropped.

@@ -5,6 +5,7 @@
 #include "base/trace.h"
 #include "capture/frm_document.h"
 #include "engine/detector.h"
+#include "engine/laser_spot_detector.h"
 #include "engine/stripe_detector.h"
 #include "engine/two_point_detector.h"
 #include "form/errors.h"
@@ -203,6 +204,72 @@ void Processing::Command8_Click() {
   if (loop_.quitRequested()) return;
   followDynamicReference();
   passDone(search.touch.has_value(), false);
+}
+
+void Processing::Command12_Click() {
+  if (!yield()) return;
+  double s = 0;
+  step([&] { s = int16OfText(f_.Text6); });
+  const int stride = static_cast<int>(clampedStride(s));
+  const ScanFields scan = readScanFields();
+  if (!acquireFrame()) {
+    releaseDragWhenFramesStopped();
+    return;
+  }
+
+  LaserSearch search;
+  step([&] {
+    search = findLaserSpot(FrameView(f_.Picture1.image()), ScanArea{scan.x0, scan.y0, scan.x3, scan.y3, stride},
+                           scan.threshold);
+  });
+  // The brightest red in the area, with or without a spot: what the threshold must lie below.
+  step([&] { f_.Label2.setCaption(decimalText(search.brightest)); });
+  const qint64 now = loop_.nowMs();
+  if (const std::optional<LaserSpot> spot = search.spot) {
+    const bool appeared = !lastSpotMs_ || now - *lastSpotMs_ >= kSpotAbsenceMs;
+    lastSpotMs_ = now;
+    step([&] { f_.Text5[0].setText(decimalText(spot->x)); });
+    step([&] { f_.Text5[1].setText(decimalText(spot->y)); });
+    step([&] { f_.Text16.setText(positionMessage(spot->x, spot->y)); });
+    if (!yield()) return;
+    if (appeared) step([&] { dispatch_.spotAppeared(); });
+    step([&] { dispatch_.dragPress(); });
+  } else {
+    step([&] { dispatch_.dragRelease(); });
+  }
+  if (loop_.quitRequested()) return;
+  passDone(search.spot.has_value(), false);
+}
+
+void Processing::Command13_Click() {
+  // Visitors stand still in the zones: the reference must not follow them.
+  step([&] { f_.Option3[3].setSelected(true); });
+  if (!yield()) return;
+  double s = 0;
+  step([&] { s = int16OfText(f_.Text6); });
+  const int stride = static_cast<int>(clampedStride(s));
+  ScanFields scan = readScanFields();
+  if (!acquireFrame()) return;
+
+  std::vector<ZoneChange> changes;
+  if (referenceReady() && !applyAutomaticThreshold(scan)) {
+    step([&] {
+      const FrameView current(f_.Picture1.image()), reference(f_.Picture2.image());
+      std::vector<ZoneCount> counts;
+      for (const panel::Zone& zone : f_.zones.all())
+        counts.push_back(countDiffering(current, reference, zone.rect, stride, scan.threshold));
+      changes = zoneWatch_.update(counts);
+    });
+  }
+  for (const ZoneChange& change : changes) {
+    trace("region", QStringLiteral("%1 %2").arg(change.zone + 1).arg(change.occupied ? "on" : "off"));
+    if (!change.occupied || !onZoneEntered || change.zone >= f_.zones.size()) continue;
+    const QString action = f_.zones.all()[std::size_t(change.zone)].action;
+    step([&] { onZoneEntered(action); });
+    if (loop_.quitRequested()) return;
+  }
+  followDynamicReference();
+  passDone(false, false);
 }
 
 void Processing::Command9_Click() {

@@ -4,6 +4,7 @@
 
 #include "capture/frame_slot.h"
 #include "engine/auto_threshold.h"
+#include "engine/zone_watch.h"
 #include "form/event_loop.h"
 #include "panel/mainfrm.h"
 
@@ -31,6 +32,13 @@ public:
   void Command8_Click();   // processing function 3: rear projection, mode 3
   void Command9_Click();   // processing function 6: two-point touch, mode 6
   void Command10_Click();  // processing function 7: page-flip click, mode 7
+  void Command12_Click();  // laser pointer, mode 4
+  void Command13_Click();  // interactive zones, mode 5
+
+  // The zones changed: all count as free until the next pass.
+  void zonesChanged() { zoneWatch_.reset(); }
+  // Someone stepped into a zone: its action, as stored.
+  std::function<void(const QString& action)> onZoneEntered;
 
   // Set reference: a copy of the current frame in Picture1 becomes the reference in Picture2.
   void Command7_Click();
@@ -99,9 +107,14 @@ private:
   capture::FrameSlot& slot_;
   output::PointerDispatch& dispatch_;
   std::optional<qint64> lastNewFrameMs_;
+  // When the last pass of mode 4 saw the laser spot.
+  std::optional<qint64> lastSpotMs_;
   AutoThreshold autoThreshold_;
+  ZoneWatch zoneWatch_;
 
   static constexpr qint64 kFramesStoppedMs = 1000;
+  // A laser spot seen again after this long without one is a new shot and clicks.
+  static constexpr qint64 kSpotAbsenceMs = 200;
 };
 
 }  // namespace vornix::engine

@@ -52,6 +52,15 @@ void PointerOutput::mouse_event(int flags) {
   }
 }
 
+void PointerOutput::tapKey(const QString& keysym) {
+  if (stopped_) return;
+  if (!backend_->tapKey(keysym)) {
+    trace("error", "key " + keysym + " is not a key name the " + backend_->name() + " backend knows");
+    return;
+  }
+  trace("key", keysym);
+}
+
 QPoint PointerOutput::GetCursorPos() {
   if (cursor_) {
     if (const std::optional<QPoint> pos = cursor_->cursorPos()) return *pos;

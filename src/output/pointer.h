@@ -22,6 +22,12 @@ public:
   virtual void press() = 0;
   virtual void release() = 0;
   virtual QString name() const = 0;
+  // Presses and releases the key of an X keysym name ("F5", "space", "a", "Return"); false
+  // when the backend knows no such key. A backend without keys only takes note.
+  virtual bool tapKey(const QString& keysym) {
+    (void)keysym;
+    return true;
+  }
 };
 
 class CursorReader {
@@ -39,6 +45,10 @@ public:
   void moveTo(int, int) override { announce(); }
   void press() override { announce(); }
   void release() override { announce(); }
+  bool tapKey(const QString&) override {
+    announce();
+    return true;
+  }
   QString name() const override { return QStringLiteral("none"); }
 
 private:
@@ -60,6 +70,8 @@ public:
   void SetCursorPos(int x, int y);
   // kLeftDown, kLeftUp, or kLeftClick (down then up where the cursor is); other flags do nothing.
   void mouse_event(int flags);
+  // A key pressed and released, by its X keysym name.
+  void tapKey(const QString& keysym);
   // The desktop pointer when the reader answers, else the last position set, else (-1, -1):
   // never the origin before anything has moved, so the corner watcher stays quiet at start.
   QPoint GetCursorPos();

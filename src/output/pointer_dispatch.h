@@ -17,8 +17,12 @@ public:
       : f_(f), loop_(loop), pointer_(pointer) {}
 
   // Dispatch of the mapped point in Text8(0), Text8(1): mapping preview, serial copy (Text9),
-  // cursor move (Check1), click (Check4), then a yield and the move message (Text14).
+  // cursor move (Check1), click (Check4; not in the laser pointer's mode 4, which clicks when a
+  // spot appears, never on moves), then a yield and the move message (Text14).
   void Text17_Change();
+
+  // The laser spot appeared after an absence: one click where the cursor is, with Check4.
+  void spotAppeared();
 
   // Left button held while a touch lasts (Check7), its state in the caption of Label14.
   void dragPress();

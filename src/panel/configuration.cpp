@@ -26,6 +26,8 @@ constexpr const char* kSerial = "多图合成";
 constexpr const char* kMultiTouch = "多点触摸";
 constexpr const char* kPageFlip = "翻书模式鼠标点击";
 constexpr const char* kTuio = "TUIO";
+constexpr const char* kZones = "多区域互动";
+constexpr const char* kZoneCount = "区域数";
 
 // The mapping (0 矩形校正, 1 梯形校正, 2 非线性校正); absent means 0.
 constexpr const char* kMapping = "映射算法";
@@ -57,6 +59,9 @@ void tellOperator(const QString& text) {
   std::fprintf(stderr, "vornix: %s\n", qPrintable(text));
   trace("error", text);
 }
+
+// The key of zone n (from 1).
+QString zoneKey(int n) { return QStringLiteral("区域%1").arg(n); }
 
 }  // namespace
 
@@ -129,6 +134,13 @@ QString Configuration::writeAll() const {
   put(kSystem, "控制鼠标拖动点击", decimalText(f_.Check7.value()));
   put(kMultiTouch, "启用多点触摸", decimalText(f_.Check8.value()));
   for (std::size_t i = 0; i < 4; ++i) put(kPageFlip, kPageFlipKeys[i], f_.Text22[i].text());
+  // Written once there are zones (and from then on), so a file without them stays as it was.
+  const std::vector<Zone>& zones = f_.zones.all();
+  if (!zones.empty() || !read(kZones, kZoneCount).isEmpty()) {
+    put(kZones, kZoneCount, decimalText(double(zones.size())));
+    for (std::size_t i = 0; i < zones.size(); ++i)
+      put(kZones, zoneKey(int(i) + 1).toUtf8().constData(), zoneText(zones[i]));
+  }
   return failure;
 }
 
@@ -166,6 +178,28 @@ void Configuration::prepareForStart() {
   trace("config", "created " + file);
   std::fprintf(stderr, "vornix: created the configuration file %s with the panel's default values\n",
                qPrintable(file));
+}
+
+void Configuration::loadZones() {
+  const QString stored = read(kZones, kZoneCount);
+  int count = 0;
+  if (!stored.isEmpty()) {
+    try {
+      count = wholeNumberOf(stored);
+    } catch (const form::HandlerError&) {
+      tellOperator(QStringLiteral("%1/%2 = \"%3\" is not a number of zones; no zones").arg(kZones, kZoneCount, stored));
+    }
+  }
+  std::vector<Zone> zones;
+  for (int n = 1; n <= count; ++n) {
+    const QString key = zoneKey(n);
+    QString reason;
+    if (const std::optional<Zone> zone = parseZone(read(kZones, key.toUtf8().constData()), &reason))
+      zones.push_back(*zone);
+    else
+      tellOperator(QStringLiteral("zone %1/%2 skipped: %3").arg(kZones, key, reason));
+  }
+  f_.zones.set(std::move(zones));
 }
 
 void Configuration::Command5_Click() {
@@ -213,6 +247,8 @@ void Configuration::Command5_Click() {
   });
 
   for (std::size_t i = 0; i < 4; ++i) step([&] { f_.Text22[i].setText(read(kPageFlip, kPageFlipKeys[i])); });
+
+  step([&] { loadZones(); });
 
   step([&] {
     if (tuioTargetLoaded) tuioTargetLoaded(read(kTuio, "目标"));

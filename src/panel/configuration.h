@@ -61,6 +61,8 @@ private:
   IniWriteResult write(const char* section, const char* key, const QString& value) const;
   // Writes every entry; the first failure's reason, empty when all of them reached the disk.
   QString writeAll() const;
+  // The zones of "多区域互动"; a malformed entry is said on stderr and passed over.
+  void loadZones();
 
   MAINFRM& f_;
   form::Dialogs& dialogs_;

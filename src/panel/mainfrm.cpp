@@ -103,7 +103,7 @@ MAINFRM::MAINFRM() {
   for (int i = 0; i < 8; ++i) {
     Option4[i].caption = modeCaptions[i];
     option4Group.add(Option4[i]);
-    if (i >= 3) Option4[i].setEnabled(false);
+    if (i == 3 || i >= 6) Option4[i].setEnabled(false);
   }
   Label9.initCaption("1");
   Check5.caption = "启动/暂停";
@@ -113,9 +113,12 @@ MAINFRM::MAINFRM() {
   Command8.caption = "处理函数3";
   Command9.caption = "处理函数6";
   Command10.caption = "处理函数7";
-  for (Button* hidden : {&Command2, &Command8, &Command9, &Command10}) hidden->setVisible(false);
+  Command12.caption = "处理函数4";
+  Command13.caption = "处理函数5";
+  for (Button* hidden : {&Command2, &Command8, &Command9, &Command10, &Command12, &Command13})
+    hidden->setVisible(false);
   placeAll(Frame5, Option4);
-  place(Frame5, {&Label9, &Check5, &Timer1, &Command2, &Command8, &Command9, &Command10});
+  place(Frame5, {&Label9, &Check5, &Timer1, &Command2, &Command8, &Command9, &Command10, &Command12, &Command13});
 
   // Coordinate mapping: the corner table, the mouse activity range and the point fields.
   Frame2.caption = "坐标映射";
@@ -241,7 +244,7 @@ std::vector<form::Control*> MAINFRM::controls() {
   };
   add(Frame1, Frame2, Frame3, Frame4, Frame5, Frame6, Frame7, Frame8, Frame9);
   add(Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command8, Command9,
-      Command10, Command11);
+      Command10, Command11, Command12, Command13);
   add(Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8, Check9);
   addArray(Option1);
   addArray(Option2);

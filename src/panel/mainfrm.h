@@ -4,6 +4,7 @@
 // them by name. Handlers are attached in one place (wiring.cpp).
 
 #include "form/controls.h"
+#include "panel/zones.h"
 
 #include <array>
 
@@ -35,6 +36,8 @@ struct MAINFRM {
   Button Command1{"Command1"}, Command2{"Command2"}, Command3{"Command3"}, Command4{"Command4"},
       Command5{"Command5"}, Command6{"Command6"}, Command7{"Command7"}, Command8{"Command8"},
       Command9{"Command9"}, Command10{"Command10"}, Command11{"Command11"};
+  // The hidden buttons of the laser pointer (mode 4) and zone (mode 5) passes.
+  Button Command12{"Command12"}, Command13{"Command13"};
 
   // Check boxes.
   CheckBox Check1{"Check1"}, Check2{"Check2"}, Check3{"Check3"}, Check4{"Check4"}, Check5{"Check5"},
@@ -76,6 +79,9 @@ struct MAINFRM {
   Picture Picture1{"Picture1"}, Picture2{"Picture2"}, Picture3{"Picture3"}, Picture4{"Picture4"},
       Picture5{"Picture5"};
   std::array<Shape, 5> Shape1;
+
+  // The zones of mode 5, kept with the panel's parameters and stored in "多区域互动".
+  ZoneList zones;
 
   // Timers.
   Timer Timer1{"Timer1"}, Timer2{"Timer2"}, Timer3{"Timer3"}, Timer4{"Timer4"}, Timer5{"Timer5"},

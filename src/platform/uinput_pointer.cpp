@@ -3,6 +3,7 @@
 #include "base/trace.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QTimer>
 
 #include <libevdev/libevdev-uinput.h>
@@ -49,6 +50,8 @@ public:
     libevdev_enable_event_code(device, EV_ABS, ABS_Y, &y);
     libevdev_enable_event_type(device, EV_KEY);
     libevdev_enable_event_code(device, EV_KEY, BTN_LEFT, nullptr);
+    // The keys of the zones' key actions.
+    for (unsigned int key = KEY_ESC; key <= KEY_MICMUTE; ++key) libevdev_enable_event_code(device, EV_KEY, key, nullptr);
     libevdev_enable_event_type(device, EV_SYN);
     const int rc = libevdev_uinput_create_from_device(device, fd_, &uinput_);
     libevdev_free(device);
@@ -83,6 +86,25 @@ private:
 };
 
 }  // namespace
+
+int uinputKeyCode(const QString& keysym) {
+  // The X names whose kernel name differs; the others are the kernel's without "KEY_".
+  static const QHash<QString, QString> renamed{
+      {QStringLiteral("Return"), QStringLiteral("ENTER")},      {QStringLiteral("Escape"), QStringLiteral("ESC")},
+      {QStringLiteral("Prior"), QStringLiteral("PAGEUP")},      {QStringLiteral("Page_Up"), QStringLiteral("PAGEUP")},
+      {QStringLiteral("Next"), QStringLiteral("PAGEDOWN")},     {QStringLiteral("Page_Down"), QStringLiteral("PAGEDOWN")},
+      {QStringLiteral("Control_L"), QStringLiteral("LEFTCTRL")}, {QStringLiteral("Control_R"), QStringLiteral("RIGHTCTRL")},
+      {QStringLiteral("Shift_L"), QStringLiteral("LEFTSHIFT")}, {QStringLiteral("Shift_R"), QStringLiteral("RIGHTSHIFT")},
+      {QStringLiteral("Alt_L"), QStringLiteral("LEFTALT")},     {QStringLiteral("Alt_R"), QStringLiteral("RIGHTALT")},
+      {QStringLiteral("Super_L"), QStringLiteral("LEFTMETA")},  {QStringLiteral("KP_Enter"), QStringLiteral("KPENTER")},
+      {QStringLiteral("minus"), QStringLiteral("MINUS")},       {QStringLiteral("equal"), QStringLiteral("EQUAL")},
+      {QStringLiteral("period"), QStringLiteral("DOT")},        {QStringLiteral("comma"), QStringLiteral("COMMA")},
+      {QStringLiteral("slash"), QStringLiteral("SLASH")},       {QStringLiteral("Print"), QStringLiteral("SYSRQ")}};
+  const QString kernel = renamed.value(keysym, keysym.toUpper());
+  if (kernel.isEmpty()) return -1;
+  const int code = libevdev_event_code_from_name(EV_KEY, ("KEY_" + kernel).toLatin1().constData());
+  return code >= 0 && code <= KEY_MICMUTE ? code : -1;
+}
 
 std::unique_ptr<UinputDevice> makeUinputDevice() { return std::make_unique<LibevdevUinput>(); }
 
@@ -151,6 +173,16 @@ void UinputPointer::press() {
 void UinputPointer::release() {
   device_->write(EV_KEY, BTN_LEFT, 0);
   device_->write(EV_SYN, SYN_REPORT, 0);
+}
+
+bool UinputPointer::tapKey(const QString& keysym) {
+  const int code = uinputKeyCode(keysym);
+  if (code < 0) return false;
+  device_->write(EV_KEY, unsigned(code), 1);
+  device_->write(EV_SYN, SYN_REPORT, 0);
+  device_->write(EV_KEY, unsigned(code), 0);
+  device_->write(EV_SYN, SYN_REPORT, 0);
+  return true;
 }
 
 void UinputPointer::setDesktop(const Desktop& desktop) {

@@ -31,6 +31,9 @@ public:
 // The device on /dev/uinput, made through libevdev.
 std::unique_ptr<UinputDevice> makeUinputDevice();
 
+// The kernel key code of an X keysym name, or -1 when it has none.
+int uinputKeyCode(const QString& keysym);
+
 // The udev rule the package installs.
 inline constexpr const char* kInstalledUdevRule = "/usr/lib/udev/rules.d/60-vornix-uinput.rules";
 
@@ -49,6 +52,9 @@ public:
   void moveTo(int x, int y) override;
   void press() override;
   void release() override;
+  // The key of an X keysym name on the kernel's key codes (letters, digits, F1-F24, Return,
+  // space, Escape, Tab, BackSpace, the arrows, Prior/Next and the like).
+  bool tapKey(const QString& keysym) override;
   QString name() const override { return QStringLiteral("uinput"); }
 
   // A desktop of another size brings a new device with axes of that size.

@@ -42,6 +42,18 @@ void XTestPointer::press() { button(true); }
 
 void XTestPointer::release() { button(false); }
 
+bool XTestPointer::tapKey(const QString& keysym) {
+  Display* display = display_->handle();
+  if (!display) return true;
+  const KeySym sym = XStringToKeysym(keysym.toLatin1().constData());
+  const KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(display, sym);
+  if (code == 0) return false;
+  XTestFakeKeyEvent(display, code, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  XSync(display, False);
+  return true;
+}
+
 void XTestPointer::button(bool down) {
   Display* display = display_->handle();
   if (!display) return;

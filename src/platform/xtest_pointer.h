@@ -19,6 +19,8 @@ public:
   void moveTo(int x, int y) override;
   void press() override;
   void release() override;
+  // The keysym's key on the server's keyboard map.
+  bool tapKey(const QString& keysym) override;
   QString name() const override { return QStringLiteral("x11"); }
 
 private:

@@ -15,6 +15,7 @@
 #include "output/serial_component.h"
 #include "output/serial_relay.h"
 #include "output/tuio_output.h"
+#include "output/zone_actions.h"
 #include "panel/mainfrm.h"
 #include "panel/configuration.h"
 #include "panel/panel_commands.h"
@@ -110,6 +111,7 @@ public:
   Startup startup{f, ports, configuration, commands};
   server::ServerHost server{required(ports.sockets, "socket factory"), ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};
   output::MultiTouch multiTouch{f, server};
+  output::ZoneActions zoneActions{ports.pointer, server};
   ServiceWatchdog watchdog{f, ports.loop, ports.notifyService, ports.watchdogIntervalMs};
 
   // The start-up sequence, as the first event of the loop.

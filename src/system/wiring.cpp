@@ -48,6 +48,10 @@ void System::wire() {
   f.Command8.onClick = [this] { processing.Command8_Click(); };
   f.Command9.onClick = [this] { processing.Command9_Click(); };
   f.Command10.onClick = [this] { processing.Command10_Click(); };
+  f.Command12.onClick = [this] { processing.Command12_Click(); };
+  f.Command13.onClick = [this] { processing.Command13_Click(); };
+  f.zones.subscribe([this] { processing.zonesChanged(); });
+  processing.onZoneEntered = [this](const QString& action) { zoneActions.fire(action); };
   f.Command7.onClick = [this] { processing.Command7_Click(); };
   f.Label20.onChange = [this] { processing.Label20_Change(); };
   f.Check3.onClick = [this] { processing.Check3_Click(); };

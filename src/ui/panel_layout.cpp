@@ -70,6 +70,8 @@ constexpr Place kPlaces[] = {
     {"Command8", 172, 116, 40, 20},
     {"Command9", 214, 116, 40, 20},
     {"Command10", 256, 116, 40, 20},
+    {"Command12", 172, 116, 40, 20},
+    {"Command13", 214, 116, 40, 20},
 
     // Frame8 多点触摸.
     {"Check8", 8, 20, 120, 20},

@@ -3,6 +3,7 @@
 #include "form/errors.h"
 #include "ui/control_binders.h"
 #include "ui/panel_layout.h"
+#include "ui/zone_dialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -146,6 +147,7 @@ void PanelWindow::buildPictures() {
 
   PictureView* camera = pictureView(f_.Picture1);
   for (form::Shape& shape : f_.Shape1) widgets_.insert(&shape, camera->addShape(shape));
+  buildZones();
 
   PictureView* preview = pictureView(f_.Picture3);
   const QColor captured(0x2e, 0xa0, 0x43), mapped(0xd0, 0x30, 0x30), monitor(0x20, 0x50, 0xe0);
@@ -154,6 +156,37 @@ void PanelWindow::buildPictures() {
   for (form::Label* label : {&f_.Label7, &f_.Label18})
     widgets_.insert(label, preview->addMarker(*label, mapped, Qt::white));
   widgets_.insert(&f_.Label22, pictureView(f_.Picture5)->addMarker(f_.Label22, monitor, Qt::white));
+}
+
+void PanelWindow::buildZones() {
+  const auto rects = [this] {
+    std::vector<QRect> rects;
+    for (const panel::Zone& zone : f_.zones.all()) rects.push_back(zone.rect);
+    return rects;
+  };
+  PictureView* camera = pictureView(f_.Picture1);
+  PictureView* reference = pictureView(f_.Picture2);
+  camera->zones = rects;
+  reference->zones = rects;
+  QPointer<PanelWindow> self(this);
+  f_.zones.subscribe([self] {
+    if (!self) return;
+    self->pictureView(self->f_.Picture1)->update();
+    self->pictureView(self->f_.Picture2)->update();
+  });
+  // In mode 5 a rectangle dragged on the camera pane is a new zone; its action is set in the list.
+  camera->drawsRectangles = [this] { return f_.Label9.caption() == u"5"; };
+  camera->onRectangleDrawn = [this](const QRect& rect) { f_.zones.add({rect, QStringLiteral("key:space")}); };
+
+  auto* open = new QPushButton(QStringLiteral("区域设置"), widgetFor(f_.Frame5));
+  open->setObjectName(QStringLiteral("ZoneListButton"));
+  open->setGeometry(130, 114, 90, 22);
+  open->setToolTip(QStringLiteral("多区域互动的区域与动作"));
+  connect(open, &QPushButton::clicked, this, [this] {
+    if (!zoneDialog_) zoneDialog_ = new ZoneDialog(f_.zones, this);
+    zoneDialog_->show();
+    zoneDialog_->raise();
+  });
 }
 
 void PanelWindow::buildControls() {

@@ -14,6 +14,7 @@
 
 #include <QHash>
 #include <QLabel>
+#include <QDialog>
 #include <QWidget>
 
 
@@ -41,6 +42,9 @@ private:
   void buildFrames();
   void buildPictures();
   void buildControls();
+  // The zones on the camera and reference panes, drawing them on the camera pane in mode 5, and
+  // the button that opens their list.
+  void buildZones();
   void place(form::Control& control, QWidget* widget);
   void orderTabChain();
   void applyWindowModel();
@@ -50,6 +54,7 @@ private:
   panel::PanelEvents* events_;
   QHash<const form::Control*, QWidget*> widgets_;
   QHash<const form::Control*, QLabel*> titles_;
+  QDialog* zoneDialog_ = nullptr;
   bool applyingModel_ = false;
   QPoint appliedPosition_{-1, -1};
 };

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vornix::ui {
 namespace {
@@ -15,6 +16,7 @@ constexpr double kModelHeight = form::Picture::kHeight;
 const QColor kBackground(0x1e, 0x22, 0x28);
 const QColor kPointColour(0xff, 0xd0, 0x30);
 const QColor kShapeColour(0xff, 0x40, 0x40);
+const QColor kZoneColour(0x30, 0xe0, 0xf0);
 
 }  // namespace
 
@@ -129,18 +131,65 @@ void PictureView::paintEvent(QPaintEvent*) {
   painter.setPen(kPointColour);
   for (const QPoint& pixel : picture_.points()) painter.drawPoint(toViewPixels(pixel));
 
+  if (zones) {
+    const std::vector<QRect> all = zones();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      const QRect area = viewRect(all[i]);
+      painter.setPen(kZoneColour);
+      painter.drawRect(area);
+      painter.drawText(area.adjusted(3, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, QString::number(i + 1));
+    }
+  }
+  if (dragFrom_) {
+    painter.setPen(QPen(kZoneColour, 1, Qt::DashLine));
+    painter.drawRect(viewRect(drawnRect()));
+  }
+
   if (!isEnabled()) painter.fillRect(rect(), QColor(128, 128, 128, 80));
+}
+
+QRect PictureView::viewRect(const QRect& pictureRect) const {
+  const QPointF topLeft = toViewPixels(pictureRect.topLeft());
+  const QPointF size = toViewPixels(QPointF(pictureRect.width(), pictureRect.height()));
+  return QRectF(topLeft, QSizeF(size.x(), size.y())).toRect().adjusted(0, 0, -1, -1);
+}
+
+QRect PictureView::drawnRect() const {
+  const QPointF a = *dragFrom_, b = dragTo_;
+  const QPoint topLeft(int(std::floor(std::min(a.x(), b.x()))), int(std::floor(std::min(a.y(), b.y()))));
+  const QPoint bottomRight(int(std::floor(std::max(a.x(), b.x()))), int(std::floor(std::max(a.y(), b.y()))));
+  return QRect(topLeft, bottomRight).intersected(QRect(0, 0, int(kModelWidth), int(kModelHeight)));
 }
 
 void PictureView::mousePressEvent(QMouseEvent* event) {
   const QPointF at = toPicturePixels(event->position());
+  if (event->button() == Qt::LeftButton && drawsRectangles && drawsRectangles()) {
+    dragFrom_ = at;
+    dragTo_ = at;
+  }
   if (onMouseDown) onMouseDown(at.x(), at.y());
   event->accept();
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event) {
   const QPointF at = toPicturePixels(event->position());
+  if (dragFrom_) {
+    dragTo_ = at;
+    update();
+  }
   if (onMouseMove) onMouseMove(at.x(), at.y());
+  event->accept();
+}
+
+void PictureView::mouseReleaseEvent(QMouseEvent* event) {
+  if (dragFrom_) {
+    dragTo_ = toPicturePixels(event->position());
+    const QRect drawn = drawnRect();
+    dragFrom_.reset();
+    update();
+    // A click without a drag draws nothing.
+    if (drawn.width() >= 3 && drawn.height() >= 3 && onRectangleDrawn) onRectangleDrawn(drawn);
+  }
   event->accept();
 }
 

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace vornix::ui {
@@ -33,10 +34,19 @@ public:
   std::function<void(double x, double y)> onMouseDown;
   std::function<void(double x, double y)> onMouseMove;
 
+  // Zones drawn over the picture with their numbers (from 1), in picture pixels; asked at every
+  // paint.
+  std::function<std::vector<QRect>()> zones;
+  // While it answers true, a drag on the pane draws a rectangle, handed over in picture pixels
+  // when the button comes up.
+  std::function<bool()> drawsRectangles;
+  std::function<void(const QRect& rect)> onRectangleDrawn;
+
 protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
   struct LabelMarker {
@@ -52,7 +62,13 @@ private:
   void placeMarker(const LabelMarker& marker);
   void placeShape(ShapeMarker& marker);
 
+  QRect viewRect(const QRect& pictureRect) const;
+  // The rectangle being drawn, in picture pixels, between the press and the pointer.
+  QRect drawnRect() const;
+
   form::Picture& picture_;
+  std::optional<QPointF> dragFrom_;
+  QPointF dragTo_;
   std::vector<LabelMarker> labels_;
   std::vector<ShapeMarker> shapes_;
 };

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """A borderless window over the whole screen that records left-button presses and releases.
 
-Each event is appended to OUTPUT as "press X Y" or "release X Y" (root coordinates) and
-flushed at once. "ready" goes to stdout, and to --ready FILE when given, once the window is
+Each event is appended to OUTPUT as "press X Y" or "release X Y" (root coordinates), or "key
+KEYSYM" for a key pressed, and flushed at once. "ready" goes to stdout, and to --ready FILE when given, once the window is
 mapped and can receive clicks.
 """
 import argparse
@@ -31,6 +31,12 @@ def main():
     root.bind("<ButtonPress-1>", record("press"))
     root.bind("<ButtonRelease-1>", record("release"))
 
+    def key(event):
+        log.write("key %s\n" % event.keysym)
+        log.flush()
+
+    root.bind("<KeyPress>", key)
+
     announced = []
 
     def announce(_event=None):
@@ -38,6 +44,7 @@ def main():
             return
         announced.append(True)
         root.update_idletasks()
+        root.focus_force()
         if args.ready:
             with open(args.ready, "w") as ready:
                 ready.write("ready\n")

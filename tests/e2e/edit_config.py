@@ -4,7 +4,8 @@
     edit_config.py SOURCE TARGET [SECTION/KEY=VALUE ...]
 
 The file is GBK with CRLF line ends and stays so. A key that is not in its section is an error,
-so a misspelt name fails the test that asked for it instead of going unnoticed.
+so a misspelt name fails the test that asked for it instead of going unnoticed; a section that
+is not in the file at all is added at its end with the keys given for it.
 """
 import sys
 
@@ -14,14 +15,24 @@ def edit(text, changes):
     pending = dict(changes)
     section = None
     lines = text.split("\r\n")
+    sections = set()
     for i, line in enumerate(lines):
         stripped = line.strip()
         if stripped.startswith("[") and stripped.endswith("]"):
             section = stripped[1:-1]
+            sections.add(section)
             continue
         key, sep, _ = line.partition("=")
         if sep and (section, key.strip()) in pending:
             lines[i] = key + "=" + pending.pop((section, key.strip()))
+    added = [(s, k) for s, k in pending if s not in sections]
+    if added:
+        while lines and lines[-1] == "":
+            lines.pop()
+        for new in dict.fromkeys(s for s, _ in added):
+            lines.append("[%s]" % new)
+            lines += ["%s=%s" % (k, pending.pop((s, k))) for s, k in added if s == new]
+        lines.append("")
     if pending:
         raise KeyError("not in the file: " + ", ".join("%s/%s" % k for k in pending))
     return "\r\n".join(lines)

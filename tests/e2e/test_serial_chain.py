@@ -2,7 +2,7 @@
 """Two installations chained over one serial line (a socat pty pair).
 
 The sender plays the project's hop clip frame by frame and writes every mapped point to the
-line; the receiver runs headless in mode 4, so it detects nothing itself and only follows the
+line; the receiver runs headless in mode 5 without zones, so it detects nothing itself and only follows the
 line. The clip's touches come three passes (150 ms) apart, so that each message reaches the
 receiver in a read of its own even on a busy machine: two messages in one read would keep only
 the first. The receiver's cursor must visit exactly the points the sender wrote, in order, none
@@ -34,11 +34,11 @@ def main(work):
     clip = e2e.make_clip(work, "hop", "--no-video")
     line = PtyPair(work)
     line.plug_in()
-    receiver = e2e.Program("demo", relay_config(os.path.join(work, "receiver.ini"), "receive", 4),
+    receiver = e2e.Program("demo", relay_config(os.path.join(work, "receiver.ini"), "receive", 5),
                            "--serial", "1=" + line.b)
     try:
-        if not e2e.check(receiver.wait_for(lambda e, f: e == "mode" and f == ["4"]),
-                         "the receiver did not start in mode 4"):
+        if not e2e.check(receiver.wait_for(lambda e, f: e == "mode" and f == ["5"]),
+                         "the receiver did not start in mode 5"):
             return
         sender = e2e.play(os.path.join(work, clip["pattern"]), relay_config(os.path.join(work, "sender.ini"), "send", 0),
                           "--serial", "1=" + line.a)

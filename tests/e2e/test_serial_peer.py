@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The receiving side of the serial relay against an independent peer on a socat pty pair.
 
-The program runs headless as a receiver in mode 4 (no pass of its own). A peer written with
+The program runs headless as a receiver in mode 5 without zones (it detects nothing). A peer written with
 python3-serial sends position messages as a sender would, and as a line may garble them:
 split into chunks, behind noise, two in one write, with coordinates wider than four digits.
 The receiver must inject exactly the points the receive rules accept. Then the line is pulled
@@ -53,10 +53,10 @@ def send_groups(peer, receiver):
 
 def main(work):
     serial, line = plugged_line(work)
-    receiver = e2e.Program("demo", relay_config(os.path.join(work, "receiver.ini"), "receive", 4),
+    receiver = e2e.Program("demo", relay_config(os.path.join(work, "receiver.ini"), "receive", 5),
                            "--serial", "1=" + line.b)
     try:
-        e2e.check(receiver.wait_for(lambda e, f: e == "mode" and f == ["4"]), "the receiver did not start in mode 4")
+        e2e.check(receiver.wait_for(lambda e, f: e == "mode" and f == ["5"]), "the receiver did not start in mode 5")
 
         peer = serial.Serial(line.a, 115200, bytesize=8, parity="N", stopbits=1, timeout=1)
         send_groups(peer, receiver)

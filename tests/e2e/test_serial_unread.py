@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A serial line that the program does not read costs it no memory.
 
-The program runs headless as a sender in mode 4 (no pass of its own, so it sends nothing) with
+The program runs headless as a sender in mode 5 without zones (it detects nothing, so it sends nothing) with
 the relay on. Its peer, python3-serial on the other end of a socat pty pair, is a second
 sender: it writes position messages at the line's full speed (115200 baud), which nothing in
 the program takes. The program's resident size must stay flat while the stream goes on.
@@ -36,9 +36,9 @@ def stream(peer, seconds):
 
 def main(work):
     serial, line = plugged_line(work)
-    sender = e2e.Program("demo", relay_config(os.path.join(work, "sender.ini"), "send", 4), "--serial", "1=" + line.b)
+    sender = e2e.Program("demo", relay_config(os.path.join(work, "sender.ini"), "send", 5), "--serial", "1=" + line.b)
     try:
-        e2e.check(sender.wait_for(lambda e, f: e == "mode" and f == ["4"]), "the sender did not start in mode 4")
+        e2e.check(sender.wait_for(lambda e, f: e == "mode" and f == ["5"]), "the sender did not start in mode 5")
         peer = serial.Serial(line.a, 115200, timeout=1, write_timeout=5)
         stream(peer, 2)  # the program's own start-up growth is over by then
         first = e2e.resident_bytes(sender.process.pid)

@@ -44,10 +44,10 @@ TEST(PanelAtStart, DisabledControlsAndFramesAreInoperableButProgramWritesWork) {
            &f.Option1[1], &f.Option1[2], &f.Check8, &f.Check9, &f.Option2[2], &f.Text22[0], &f.Text20})
     EXPECT_FALSE(c->operable()) << c->fullName().toStdString();
   for (vornix::form::Control* c : std::initializer_list<vornix::form::Control*>{
-           &f.Command3, &f.Check1, &f.Check3, &f.Option4[0], &f.Option4[2], &f.Text1[0], &f.Text1[3], &f.Option1[3],
+           &f.Command3, &f.Check1, &f.Check3, &f.Option4[0], &f.Option4[2], &f.Option4[4], &f.Option4[5], &f.Text1[0], &f.Text1[3], &f.Option1[3],
            &f.Text7, &f.Option5[0], &f.Option2[0], &f.Option2[1]})
     EXPECT_TRUE(c->operable()) << c->fullName().toStdString();
-  for (auto* hidden : {&f.Command2, &f.Command8, &f.Command9, &f.Command10}) EXPECT_FALSE(hidden->visible());
+  for (auto* hidden : {&f.Command2, &f.Command8, &f.Command9, &f.Command10, &f.Command12, &f.Command13}) EXPECT_FALSE(hidden->visible());
   EXPECT_FALSE(f.Text21.visible());
   f.Option4[6].setSelected(true);  // the configuration load may select a disabled mode
   EXPECT_EQ(f.Label9.caption(), "6");

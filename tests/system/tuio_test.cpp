@@ -84,7 +84,7 @@ TEST_F(TuioFromThePasses, TwoPointPassesBringASecondCursorThatCanLeaveAlone) {
 }
 
 TEST_F(TuioFromThePasses, ATickThatRunsNoPassSendsNoBundle) {
-  f.Option4[4].setSelected(true);  // mode 4 has no pass
+  f.Option4[4].setSelected(true);  // no frame yet: the laser pass ends before it looks
   t.loop.advance(500);
   EXPECT_TRUE(t.tuio.bundles.empty());
   f.Option4[0].setSelected(true);

@@ -70,8 +70,9 @@ constexpr Place kPlaces[] = {
     {"Command8", 172, 116, 40, 20},
     {"Command9", 214, 116, 40, 20},
     {"Command10", 256, 116, 40, 20},
-    {"Command12", 172, 116, 40, 20},
-    {"Command13", 214, 116, 40, 20},
+    // Hidden like the four before them, a little below so that each has a place of its own.
+    {"Command12", 172, 118, 40, 20},
+    {"Command13", 214, 118, 40, 20},
 
     // Frame8 多点触摸.
     {"Check8", 8, 20, 120, 20},

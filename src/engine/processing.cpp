@@ -230,7 +230,7 @@ void Processing::Command12_Click() {
     lastSpotMs_ = now;
     step([&] { f_.Text5[0].setText(decimalText(spot->x)); });
     step([&] { f_.Text5[1].setText(decimalText(spot->y)); });
-    step([&] { f_.Text16.setText(positionMessage(spot->x, spot->y)); });
+    dispatch_.withoutPointClick([&] { step([&] { f_.Text16.setText(positionMessage(spot->x, spot->y)); }); });
     if (!yield()) return;
     if (appeared) step([&] { dispatch_.spotAppeared(); });
     step([&] { dispatch_.dragPress(); });

@@ -21,7 +21,7 @@ void PointerDispatch::Text17_Change() {
 
   f_.Text9.setText(positionMessage(xv, yv));
   if (f_.Check1.checked()) pointer_.SetCursorPos(form::int32Of(xv), form::int32Of(yv));
-  if (f_.Check4.checked() && numericValue(f_.Label9.caption()) != 4) pointer_.mouse_event(kLeftClick);
+  if (f_.Check4.checked() && clickOnPoints_) pointer_.mouse_event(kLeftClick);
   loop_.processEvents();
   // The move message carries the field texts as they stand, (0, 0) included.
   f_.Text14.setText(QStringLiteral("0|move|") + f_.Text8[0].text() + ',' + f_.Text8[1].text());

@@ -17,10 +17,22 @@ public:
       : f_(f), loop_(loop), pointer_(pointer) {}
 
   // Dispatch of the mapped point in Text8(0), Text8(1): mapping preview, serial copy (Text9),
-  // cursor move (Check1), click (Check4; not in the laser pointer's mode 4, which clicks when a
-  // spot appears, never on moves), then a yield and the move message (Text14).
+  // cursor move (Check1), click (Check4, except for the laser spot), then a yield and the move
+  // message (Text14).
   void Text17_Change();
 
+  // Runs handOver (the laser pass's writes of its spot) with the per-point click left out: the
+  // laser clicks when a spot appears, never on moves. Points received over the serial line
+  // still click.
+  template <class HandOver>
+  void withoutPointClick(HandOver&& handOver) {
+    struct Restore {
+      bool& flag;
+      ~Restore() { flag = true; }
+    } restore{clickOnPoints_};
+    clickOnPoints_ = false;
+    handOver();
+  }
   // The laser spot appeared after an absence: one click where the cursor is, with Check4.
   void spotAppeared();
 
@@ -53,6 +65,7 @@ private:
   PointerOutput& pointer_;
   History history_{};
   int samples_ = 0;  // samples since the start or the last swipe, at most 30
+  bool clickOnPoints_ = true;
 };
 
 }  // namespace vornix::output

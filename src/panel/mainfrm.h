@@ -4,6 +4,7 @@
 // them by name. Handlers are attached in one place (wiring.cpp).
 
 #include "form/controls.h"
+#include "panel/calibration_grid.h"
 
 #include <array>
 
@@ -76,6 +77,9 @@ struct MAINFRM {
   Picture Picture1{"Picture1"}, Picture2{"Picture2"}, Picture3{"Picture3"}, Picture4{"Picture4"},
       Picture5{"Picture5"};
   std::array<Shape, 5> Shape1;
+
+  // The grid of 非线性校正 (none stored: columns and rows 0); Option2(2) is enabled while one is.
+  CalibrationGrid calibrationGrid;
 
   // Timers.
   Timer Timer1{"Timer1"}, Timer2{"Timer2"}, Timer3{"Timer3"}, Timer4{"Timer4"}, Timer5{"Timer5"},

@@ -1,0 +1,73 @@
+#include "output/calibration_pattern.h"
+
+#include "base/frame.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QPolygonF>
+#include <QTransform>
+
+namespace vornix::output {
+namespace {
+
+// The pattern of a 1024 x 768 range as a camera sees it when the range's top-left, bottom-left,
+// top-right and bottom-right corners appear at these picture points, on a grey room.
+QImage cameraFrame(const Corners& seen) {
+  const QImage pattern = drawPattern(QSize(1024, 768));
+  QTransform perspective;
+  const QPolygonF range({QPointF(0, 0), QPointF(1024, 0), QPointF(1024, 768), QPointF(0, 768)});
+  const QPolygonF quad({seen[0], seen[2], seen[3], seen[1]});
+  EXPECT_TRUE(QTransform::quadToQuad(range, quad, perspective));
+  QImage frame = blankFrame();
+  frame.fill(QColor(90, 90, 90));
+  QPainter painter(&frame);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.setTransform(perspective);
+  painter.drawImage(0, 0, pattern);
+  return frame;
+}
+
+void expectCorners(const Corners& found, const Corners& expected, double tolerance) {
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_NEAR(found[i].x(), expected[i].x(), tolerance) << "corner " << i;
+    EXPECT_NEAR(found[i].y(), expected[i].y(), tolerance) << "corner " << i;
+  }
+}
+
+TEST(CalibrationPattern, AKeystonedBoardGivesTheRangesCornersAndTheTrapezoid) {
+  const Corners keystone = {QPointF(40, 20), QPointF(14, 226), QPointF(280, 20), QPointF(306, 226)};
+  const std::optional<std::vector<QPointF>> found = findPattern(cameraFrame(keystone));
+  ASSERT_TRUE(found);
+  const std::optional<CalibrationFit> fit = fitCalibration(*found);
+  ASSERT_TRUE(fit);
+  EXPECT_EQ(fit->mapping, 1);
+  EXPECT_LT(fit->residualPx, 0.5);
+  expectCorners(fit->corners, keystone, 1.0);
+  ASSERT_TRUE(fit->grid.stored());
+  EXPECT_NEAR(fit->grid.at(0, 0).x(), 40, 1.0);
+  EXPECT_NEAR(fit->grid.at(kGridColumns - 1, kGridRows - 1).y(), 226, 1.0);
+}
+
+TEST(CalibrationPattern, ACameraUpsideDownOrMirroredStillNamesTheCornersRight) {
+  // Upside down: the range's top-left appears bottom-right. Mirrored: seen from behind a screen.
+  const Corners turned = {QPointF(290, 215), QPointF(300, 30), QPointF(25, 220), QPointF(20, 25)};
+  const Corners mirrored = {QPointF(290, 25), QPointF(295, 215), QPointF(30, 20), QPointF(25, 220)};
+  for (const Corners& seen : {turned, mirrored}) {
+    const std::optional<std::vector<QPointF>> found = findPattern(cameraFrame(seen));
+    ASSERT_TRUE(found);
+    const std::optional<CalibrationFit> fit = fitCalibration(*found);
+    ASSERT_TRUE(fit);
+    expectCorners(fit->corners, seen, 1.0);
+  }
+}
+
+TEST(CalibrationPattern, AFrameWithoutTheWholeBoardGivesNothing) {
+  EXPECT_FALSE(findPattern(blankFrame()));
+  const Corners cut = {QPointF(-120, 20), QPointF(-120, 226), QPointF(280, 20), QPointF(280, 226)};
+  EXPECT_FALSE(findPattern(cameraFrame(cut)));
+  EXPECT_FALSE(fitCalibration({QPointF(1, 1), QPointF(2, 2)}));
+}
+
+}  // namespace
+}  // namespace vornix::output

@@ -19,7 +19,9 @@
 #include "platform/qt_serial_port.h"
 #include "platform/service_manager.h"
 #include "platform/v4l2_devices.h"
+#include "platform/x11_display.h"
 #include "ui/panel_window.h"
+#include "ui/pattern_window.h"
 #include "ui/qt_dialogs.h"
 #include "ui/server_window.h"
 
@@ -43,7 +45,10 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const std::unique_ptr<QCoreApplication> application = app::makeApplication(argc, argv, options.headless);
+  // The calibration's pattern is shown on the display even when the panel is not.
+  const bool patternOnDisplay = options.calibrate && options.headless && platform::X11Display::open(nullptr);
+  const std::unique_ptr<QCoreApplication> application =
+      app::makeApplication(argc, argv, options.headless && !patternOnDisplay);
   Trace::instance().setEnabled(options.trace);
   // A file-size limit makes the write fail (and the configuration file stay as it was)
   // instead of ending the driver.
@@ -76,7 +81,12 @@ int main(int argc, char** argv) {
   platform::QtSerialPort serial(options.serialDevices);
   platform::LibloTuioTransport tuio;
 
+  std::unique_ptr<ui::PatternWindow> patternWindow;
+  if (!options.headless || patternOnDisplay) patternWindow = std::make_unique<ui::PatternWindow>();
+
   system::Ports ports{loop, dialogs, pointer, &document};
+  ports.patternScreen = patternWindow.get();
+  ports.calibrateAtStart = options.calibrate;
   ports.configFile = options.configFile;
   ports.serial = &serial;
   ports.sockets = &sockets;

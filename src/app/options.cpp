@@ -36,10 +36,14 @@ ParseResult parseOptions(const QStringList& arguments) {
       "sizes, stable /dev/v4l paths for --source) and exit.");
   const QCommandLineOption tuio("tuio", "Send TUIO 1.1 cursors over UDP to [HOST:]PORT (host "
                                  "127.0.0.1 when omitted; 3333 is the usual port).", "[HOST:]PORT");
+  const QCommandLineOption calibrate(
+      "calibrate", "Calibrate automatically once after the start-up: a chessboard is shown over the "
+      "mouse range for the camera, and the corners, the grid and the mapping found are saved.");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
   parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, headless, trace, help, version});
   parser.addOption(listSources);
+  parser.addOption(calibrate);
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -86,6 +90,7 @@ ParseResult parseOptions(const QStringList& arguments) {
     result.options.serialDevices.insert(number, mapping.mid(equals + 1));
   }
   result.options.listSources = parser.isSet(listSources);
+  result.options.calibrate = parser.isSet(calibrate);
   if (parser.isSet(tuio)) {
     const auto target = output::parseTuioTarget(parser.value(tuio));
     if (!target) {

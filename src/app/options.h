@@ -26,6 +26,7 @@ struct Options {
   // --serial N=DEVICE: the device serial port number N names instead of /dev/ttyS{N-1}.
   QMap<int, QString> serialDevices;
   bool listSources = false;  // print the video capture devices and end
+  bool calibrate = false;    // run the automatic calibration once after the start-up
   // Where TUIO bundles go; none: where the configuration file says, if anywhere.
   std::optional<output::TuioTarget> tuio;
 };

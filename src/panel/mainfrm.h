@@ -36,6 +36,8 @@ struct MAINFRM {
   Button Command1{"Command1"}, Command2{"Command2"}, Command3{"Command3"}, Command4{"Command4"},
       Command5{"Command5"}, Command6{"Command6"}, Command7{"Command7"}, Command8{"Command8"},
       Command9{"Command9"}, Command10{"Command10"}, Command11{"Command11"};
+  // "自动校正" in Frame3: the automatic calibration.
+  Button Command12{"Command12"};
 
   // Check boxes.
   CheckBox Check1{"Check1"}, Check2{"Check2"}, Check3{"Check3"}, Check4{"Check4"}, Check5{"Check5"},

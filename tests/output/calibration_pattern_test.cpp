@@ -1,32 +1,14 @@
 #include "output/calibration_pattern.h"
 
 #include "base/frame.h"
+#include "support/pattern_frame.h"
 
 #include <gtest/gtest.h>
-
-#include <QPainter>
-#include <QPolygonF>
-#include <QTransform>
 
 namespace vornix::output {
 namespace {
 
-// The pattern of a 1024 x 768 range as a camera sees it when the range's top-left, bottom-left,
-// top-right and bottom-right corners appear at these picture points, on a grey room.
-QImage cameraFrame(const Corners& seen) {
-  const QImage pattern = drawPattern(QSize(1024, 768));
-  QTransform perspective;
-  const QPolygonF range({QPointF(0, 0), QPointF(1024, 0), QPointF(1024, 768), QPointF(0, 768)});
-  const QPolygonF quad({seen[0], seen[2], seen[3], seen[1]});
-  EXPECT_TRUE(QTransform::quadToQuad(range, quad, perspective));
-  QImage frame = blankFrame();
-  frame.fill(QColor(90, 90, 90));
-  QPainter painter(&frame);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.setTransform(perspective);
-  painter.drawImage(0, 0, pattern);
-  return frame;
-}
+QImage cameraFrame(const Corners& seen) { return testing::patternFrame(seen); }
 
 void expectCorners(const Corners& found, const Corners& expected, double tolerance) {
   for (std::size_t i = 0; i < 4; ++i) {

@@ -204,11 +204,28 @@ std::optional<CalibrationFit> fitCalibration(const std::vector<QPointF>& found) 
 
   CalibrationFit fit;
   fit.residualPx = meanDistance(transformed(board, homography), seen);
-  fit.mapping = fit.residualPx > kBentLensResidualPx ? 2 : 1;
-  const LensModel lens = fit.mapping == 2 ? bestLens(board, seen) : LensModel{homography, 0, fit.residualPx};
+  const LensModel lens = bestLens(board, seen);
   if (lens.homography.empty()) return std::nullopt;
-  const auto camera = [&lens](double u, double v) {
-    const cv::Point2d p = bend(transformed({{u, v}}, lens.homography).front(), lens.k1);
+  const auto throughLens = [&lens](const std::vector<cv::Point2d>& range) {
+    std::vector<cv::Point2d> seenAt = transformed(range, lens.homography);
+    for (cv::Point2d& p : seenAt) p = bend(p, lens.k1);
+    return seenAt;
+  };
+  // How far the lens bends the whole range, corners included, from the straight perspective
+  // closest to it: the board's own corners lie where the bending is weakest.
+  std::vector<cv::Point2d> nodes;
+  for (int r = 0; r < kGridRows; ++r)
+    for (int c = 0; c < kGridColumns; ++c) nodes.emplace_back(double(c) / (kGridColumns - 1), double(r) / (kGridRows - 1));
+  const std::vector<cv::Point2d> bentNodes = throughLens(nodes);
+  const cv::Mat straight = cv::findHomography(nodes, bentNodes, 0);
+  double bendPx = 0;
+  if (!straight.empty()) {
+    const std::vector<cv::Point2d> straightNodes = transformed(nodes, straight);
+    for (std::size_t i = 0; i < nodes.size(); ++i) bendPx = std::max(bendPx, cv::norm(straightNodes[i] - bentNodes[i]));
+  }
+  fit.mapping = bendPx > kBentLensPx ? 2 : 1;
+  const auto camera = [&](double u, double v) {
+    const cv::Point2d p = fit.mapping == 2 ? throughLens({{u, v}}).front() : transformed({{u, v}}, homography).front();
     return QPointF(p.x, p.y);
   };
 

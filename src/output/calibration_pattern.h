@@ -25,9 +25,9 @@ inline constexpr int kPatternRows = 7;
 // The grid stored for 非线性校正: columns and rows of points, the range's edges included.
 inline constexpr int kGridColumns = 9;
 inline constexpr int kGridRows = 7;
-// Above this mean distance (camera pixels) between the found corners and the best perspective
-// transform, the lens bends straight lines and 非线性校正 is chosen.
-inline constexpr double kBentLensResidualPx = 1.0;
+// When the fitted lens moves a point of the range further than this (camera pixels) from the
+// closest perspective transform, it bends straight lines and 非线性校正 is chosen.
+inline constexpr double kBentLensPx = 1.0;
 
 // The pattern for a range of this size (white margin, black top-left square, the mark).
 QImage drawPattern(QSize size);
@@ -48,8 +48,9 @@ struct CalibrationFit {
 };
 
 // The corrections for the inner corners findPattern gives. The perspective transform of the
-// range onto the picture is fitted to them, and a lens that bends it radially about the
-// picture's centre; the corners and the grid follow the model the mapping chosen stands for.
+// range onto the picture is fitted to them, and so is a lens that bends it radially about the
+// picture's centre; 非线性校正 is chosen when that lens bends the range by more than
+// kBentLensPx, and the corners and the grid follow the model the chosen mapping stands for.
 // Nothing when the corners give no usable model (fewer points, corners not convex).
 std::optional<CalibrationFit> fitCalibration(const std::vector<QPointF>& found);
 

@@ -31,6 +31,36 @@ TEST(CalibrationPattern, AKeystonedBoardGivesTheRangesCornersAndTheTrapezoid) {
   EXPECT_NEAR(fit->grid.at(kGridColumns - 1, kGridRows - 1).y(), 226, 1.0);
 }
 
+// A lens that moves a point at u to c + (u - c)(1 + k1 r^2), c the picture's centre and r in
+// units of 200 pixels: each pixel of the bent frame is read where the lens took it from.
+QPointF bent(QPointF u, double k1) {
+  const QPointF c(160, 120), d = (u - c) / 200;
+  return c + (u - c) * (1 + k1 * QPointF::dotProduct(d, d));
+}
+
+QImage throughLens(const QImage& frame, double k1) {
+  QImage out = frame;
+  for (int y = 0; y < out.height(); ++y)
+    for (int x = 0; x < out.width(); ++x) {
+      QPointF u(x, y);
+      for (int i = 0; i < 20; ++i) u += QPointF(x, y) - bent(u, k1);
+      const QPoint from = u.toPoint();
+      out.setPixel(x, y, frame.rect().contains(from) ? frame.pixel(from) : qRgb(90, 90, 90));
+    }
+  return out;
+}
+
+TEST(CalibrationPattern, ABendingLensChoosesTheGridWhichFollowsTheBend) {
+  const Corners keystone = {QPointF(50, 30), QPointF(30, 212), QPointF(270, 30), QPointF(290, 212)};
+  const double k1 = 0.08;
+  const std::optional<std::vector<QPointF>> found = findPattern(throughLens(cameraFrame(keystone), k1));
+  ASSERT_TRUE(found);
+  const std::optional<CalibrationFit> fit = fitCalibration(*found);
+  ASSERT_TRUE(fit);
+  EXPECT_EQ(fit->mapping, 2);
+  expectCorners(fit->corners, {bent(keystone[0], k1), bent(keystone[1], k1), bent(keystone[2], k1), bent(keystone[3], k1)}, 1.5);
+}
+
 TEST(CalibrationPattern, ACameraUpsideDownOrMirroredStillNamesTheCornersRight) {
   // Upside down: the range's top-left appears bottom-right. Mirrored: seen from behind a screen.
   const Corners turned = {QPointF(290, 215), QPointF(300, 30), QPointF(25, 220), QPointF(20, 25)};

@@ -8,7 +8,14 @@
 #include "engine/stripe_detector.h"
 #include "engine/two_point_detector.h"
 #include "form/errors.h"
+#include "output/calibrated_area.h"
 #include "output/pointer_dispatch.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
 
 #include <optional>
 #include <stdexcept>
@@ -66,7 +73,29 @@ Processing::ScanFields Processing::readScanFields() {
   step([&] { scan.x3 = int16OfText(f_.Text1[3]); });
   step([&] { scan.y3 = int16OfText(f_.Text2[3]); });
   step([&] { scan.threshold = int16OfText(f_.Text4); });
+  // Under a correction: the bounding rectangle of the calibrated area, within the picture.
+  if (const std::optional<QPolygonF> outline = output::calibratedOutline(f_)) {
+    const QRectF bounds = outline->boundingRect();
+    scan.x0 = std::max(0, int(std::floor(bounds.left())));
+    scan.y0 = std::max(0, int(std::floor(bounds.top())));
+    scan.x3 = std::min(kFrameWidth - 1, int(std::ceil(bounds.right())));
+    scan.y3 = std::min(kFrameHeight - 1, int(std::ceil(bounds.bottom())));
+  }
   return scan;
+}
+
+void Processing::ignoreOutsideCalibratedArea() {
+  const std::optional<QPolygonF> outline = output::calibratedOutline(f_);
+  if (!outline || !f_.Picture2.hasImage()) return;
+  QImage current = f_.Picture2.image().copy();
+  QPainter painter(&current);
+  QPainterPath inside;
+  inside.addPolygon(*outline);
+  inside.closeSubpath();
+  painter.setClipPath(inside);
+  painter.drawImage(0, 0, f_.Picture1.image());
+  painter.end();
+  f_.Picture1.setImage(current);
 }
 
 bool Processing::acquireFrame() {
@@ -112,7 +141,10 @@ bool Processing::applyAutomaticThreshold(ScanFields& scan) {
 }
 
 bool Processing::referenceReady() {
-  if (f_.Picture2.hasImage()) return true;
+  if (f_.Picture2.hasImage()) {
+    step([&] { ignoreOutsideCalibratedArea(); });
+    return true;
+  }
   step([&] { Command7_Click(); });
   return false;
 }

@@ -15,6 +15,7 @@ constexpr double kModelHeight = form::Picture::kHeight;
 const QColor kBackground(0x1e, 0x22, 0x28);
 const QColor kPointColour(0xff, 0xd0, 0x30);
 const QColor kShapeColour(0xff, 0x40, 0x40);
+const QColor kOutlineColour(0x40, 0xe0, 0xff);
 
 }  // namespace
 
@@ -128,6 +129,13 @@ void PictureView::paintEvent(QPaintEvent*) {
 
   painter.setPen(kPointColour);
   for (const QPoint& pixel : picture_.points()) painter.drawPoint(toViewPixels(pixel));
+
+  if (outline) {
+    QPolygonF shown;
+    for (const QPointF& p : outline()) shown << toViewPixels(p);
+    painter.setPen(QPen(kOutlineColour, 1));
+    painter.drawPolygon(shown);
+  }
 
   if (!isEnabled()) painter.fillRect(rect(), QColor(128, 128, 128, 80));
 }

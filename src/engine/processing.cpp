@@ -11,14 +11,11 @@
 #include "output/calibrated_area.h"
 #include "output/pointer_dispatch.h"
 
-#include <QPainter>
-#include <QPainterPath>
-
 #include <algorithm>
 #include <cmath>
-
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace vornix::engine {
 
@@ -87,14 +84,31 @@ Processing::ScanFields Processing::readScanFields() {
 void Processing::ignoreOutsideCalibratedArea() {
   const std::optional<QPolygonF> outline = output::calibratedOutline(f_);
   if (!outline || !f_.Picture2.hasImage()) return;
-  QImage current = f_.Picture2.image().copy();
-  QPainter painter(&current);
-  QPainterPath inside;
-  inside.addPolygon(*outline);
-  inside.closeSubpath();
-  painter.setClipPath(inside);
-  painter.drawImage(0, 0, f_.Picture1.image());
-  painter.end();
+  const QImage& reference = f_.Picture2.image();
+  QImage current = f_.Picture1.image();
+  if (current.size() != reference.size() || current.depth() != 32 || reference.depth() != 32) return;
+  // Row by row: where the row's line crosses the outline, the samples between pairs of
+  // crossings are inside.
+  std::vector<double> crossings;
+  const qsizetype n = outline->size();
+  for (int y = 0; y < current.height(); ++y) {
+    crossings.clear();
+    for (qsizetype i = 0; i < n; ++i) {
+      const QPointF a = outline->at(i), b = outline->at((i + 1) % n);
+      if ((a.y() <= y) != (b.y() <= y)) crossings.push_back(a.x() + (y - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
+    }
+    std::sort(crossings.begin(), crossings.end());
+    auto* row = reinterpret_cast<quint32*>(current.scanLine(y));
+    const auto* kept = reinterpret_cast<const quint32*>(reference.constScanLine(y));
+    const auto column = [&](double x) { return int(std::clamp(x, 0.0, double(current.width()))); };
+    int outsideFrom = 0;
+    for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
+      const int insideFrom = column(std::ceil(crossings[i]));
+      std::copy(kept + outsideFrom, kept + std::max(outsideFrom, insideFrom), row + outsideFrom);
+      outsideFrom = std::max(outsideFrom, column(std::floor(crossings[i + 1]) + 1));
+    }
+    std::copy(kept + outsideFrom, kept + current.width(), row + outsideFrom);
+  }
   f_.Picture1.setImage(current);
 }
 

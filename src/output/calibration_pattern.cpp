@@ -224,18 +224,16 @@ std::optional<CalibrationFit> fitCalibration(const std::vector<QPointF>& found) 
     for (std::size_t i = 0; i < nodes.size(); ++i) bendPx = std::max(bendPx, cv::norm(straightNodes[i] - bentNodes[i]));
   }
   fit.mapping = bendPx > kBentLensPx ? 2 : 1;
-  const auto camera = [&](double u, double v) {
-    const cv::Point2d p = fit.mapping == 2 ? throughLens({{u, v}}).front() : transformed({{u, v}}, homography).front();
-    return QPointF(p.x, p.y);
+  const auto camera = [&](const std::vector<cv::Point2d>& range) {
+    return fit.mapping == 2 ? throughLens(range) : transformed(range, homography);
   };
 
-  fit.corners = {camera(0, 0), camera(0, 1), camera(1, 0), camera(1, 1)};
+  const std::vector<cv::Point2d> corners = camera({{0, 0}, {0, 1}, {1, 0}, {1, 1}});
+  for (std::size_t i = 0; i < 4; ++i) fit.corners[i] = QPointF(corners[i].x, corners[i].y);
   if (!isConvexQuad(fit.corners)) return std::nullopt;
   fit.grid.columns = kGridColumns;
   fit.grid.rows = kGridRows;
-  for (int r = 0; r < kGridRows; ++r)
-    for (int c = 0; c < kGridColumns; ++c)
-      fit.grid.camera.push_back(camera(double(c) / (kGridColumns - 1), double(r) / (kGridRows - 1)));
+  for (const cv::Point2d& p : camera(nodes)) fit.grid.camera.emplace_back(p.x, p.y);
   return fit;
 }
 

@@ -7,7 +7,6 @@
 #include <QStringList>
 
 #include <cmath>
-#include <vector>
 
 namespace vornix::capture {
 
@@ -122,9 +121,8 @@ ScreenCamera::ScreenCamera(const CameraPlacement& placement) : placement_(placem
 ScreenCamera::~ScreenCamera() = default;
 
 QPointF ScreenCamera::cameraPoint(QSize screen, QPointF point) const {
-  std::vector<cv::Point2d> seen;
-  cv::perspectiveTransform(std::vector<cv::Point2d>{{point.x(), point.y()}}, seen, screenToPicture(placement_, screen));
-  const QPointF u(seen[0].x, seen[0].y);
+  const cv::Vec3d seen = screenToPicture(placement_, screen) * cv::Vec3d(point.x(), point.y(), 1);
+  const QPointF u(seen[0] / seen[2], seen[1] / seen[2]);
   const QPointF offset = u - kLensCentre;
   const double s = std::hypot(offset.x(), offset.y());
   return s == 0 ? u : kLensCentre + offset * (bent(s, placement_.k1) / s);
@@ -134,24 +132,24 @@ QImage ScreenCamera::picture(const QImage& screenImage, std::uint64_t noiseSeed)
   const QImage screen = toFrameFormat(screenImage);
   if (!map_ || map_->screen != screen.size()) {
     // For every picture pixel, the screen point it shows: the lens undone, then the perspective.
-    std::vector<cv::Point2f> perspective;
-    perspective.reserve(std::size_t(kFrameWidth * kFrameHeight));
+    // A pixel that no screen point lands on (folded away by the lens, or beyond the horizon of
+    // the screen's plane, where the perspective's w changes sign) shows the dark room.
+    const cv::Matx33d toPicture = screenToPicture(placement_, screen.size());
+    const cv::Matx33d toScreen = toPicture.inv();
+    const auto homogeneous = [&toScreen](QPointF u) { return toScreen * cv::Vec3d(u.x(), u.y(), 1); };
+    const cv::Vec3d centre = toPicture * cv::Vec3d(screen.width() / 2.0, screen.height() / 2.0, 1);
+    const double facing = homogeneous(QPointF(centre[0] / centre[2], centre[1] / centre[2]))[2];
+    cv::Mat mapX(kFrameHeight, kFrameWidth, CV_32FC1), mapY(kFrameHeight, kFrameWidth, CV_32FC1);
     for (int y = 0; y < kFrameHeight; ++y)
       for (int x = 0; x < kFrameWidth; ++x) {
         const QPointF offset = QPointF(x, y) - kLensCentre;
         const double rho = std::hypot(offset.x(), offset.y());
         const std::optional<double> s = rho == 0 ? 0.0 : unbent(rho, placement_.k1);
-        const QPointF u = s ? (rho == 0 ? kLensCentre : kLensCentre + offset * (*s / rho)) : QPointF(-1e6, -1e6);
-        perspective.emplace_back(float(u.x()), float(u.y()));
+        const cv::Vec3d point = homogeneous(rho == 0 ? kLensCentre : kLensCentre + offset * (s.value_or(0) / rho));
+        const bool seen = s && point[2] * facing > 0;
+        mapX.at<float>(y, x) = seen ? float(point[0] / point[2]) : -1e4f;
+        mapY.at<float>(y, x) = seen ? float(point[1] / point[2]) : -1e4f;
       }
-    std::vector<cv::Point2f> onScreen;
-    cv::perspectiveTransform(perspective, onScreen, screenToPicture(placement_, screen.size()).inv());
-    cv::Mat mapX(kFrameHeight, kFrameWidth, CV_32FC1), mapY(kFrameHeight, kFrameWidth, CV_32FC1);
-    for (int i = 0; i < kFrameWidth * kFrameHeight; ++i) {
-      const bool folded = perspective[std::size_t(i)].x < -1e5f;
-      mapX.at<float>(i / kFrameWidth, i % kFrameWidth) = folded ? -1e4f : onScreen[std::size_t(i)].x;
-      mapY.at<float>(i / kFrameWidth, i % kFrameWidth) = folded ? -1e4f : onScreen[std::size_t(i)].y;
-    }
     map_ = std::make_unique<Map>();
     map_->screen = screen.size();
     cv::convertMaps(mapX, mapY, map_->xy, map_->fraction, CV_16SC2);

@@ -20,6 +20,7 @@
 #include "platform/service_manager.h"
 #include "platform/v4l2_devices.h"
 #include "platform/x11_display.h"
+#include "platform/x11_screen_grabber.h"
 #include "ui/panel_window.h"
 #include "ui/pattern_window.h"
 #include "ui/qt_dialogs.h"
@@ -63,11 +64,13 @@ int main(int argc, char** argv) {
   // Releases a button held by the drag at every end of the program.
   output::PointerOutput pointer(std::move(pointerSetup.backend), std::move(pointerSetup.cursor));
 
-  capture::frmDocument document(capture::makeCapture(options.source, options.step));
+  capture::frmDocument document(
+      capture::makeCapture(options.source, options.step, platform::X11ScreenGrabber::open));
   if (const std::optional<capture::SourceFailure> failure = document.sdk2000().openFailure()) {
     std::fprintf(stderr, "vornix: video source: %s\n", qPrintable(failure->text));
-    // A replay whose source is mistyped or unreadable fails rather than waiting for nothing.
-    if (options.exitAtEnd) return 2;
+    // A replay whose source is mistyped or unreadable fails rather than waiting for nothing;
+    // a simulated room without a screen never comes to have one.
+    if (options.exitAtEnd || failure->kind == capture::SourceError::NoDisplay) return 2;
   }
 
   platform::QtEventLoop loop;

@@ -16,7 +16,7 @@ struct Options {
   bool headless = false;
   bool trace = false;
   // Video source: "demo", a device ("/dev/video0" or an index), a video file, an image-sequence
-  // pattern, or "gst:PIPELINE". Empty: the first video device.
+  // pattern, "gst:PIPELINE" or "screen[:QUAD[:K1]]" (the simulated room). Empty: the first video device.
   QString source;
   bool step = false;       // a file or sequence gives its next frame at each grab
   bool exitAtEnd = false;  // end once the pass that took the last frame has finished

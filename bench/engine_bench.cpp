@@ -153,6 +153,30 @@ void BM_PassWithoutTouchAutomaticThreshold(benchmark::State& state) {
 }
 BENCHMARK(BM_PassWithoutTouchAutomaticThreshold)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
+// The same pass under 矩形校正 (0), 梯形校正 (1) and 非线性校正 (2) with the corners a keystone
+// gives: the corrections scan the calibrated area's bounding rectangle and first give the frame
+// the reference's pixels outside the area.
+void BM_PassWithoutTouchUnderMapping(benchmark::State& state) {
+  const QImage background = cameraFrame(1);
+  PassRig rig({cameraFrame(2)}, background);
+  panel::MAINFRM& f = rig.system.f;
+  const QPointF corners[4] = {{50, 18}, {22, 222}, {270, 18}, {298, 222}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    f.Text1[i].setText(QString::number(corners[i].x()));
+    f.Text2[i].setText(QString::number(corners[i].y()));
+  }
+  f.calibrationGrid = {3, 3, {corners[0], (corners[0] + corners[2]) / 2, corners[2], (corners[0] + corners[1]) / 2,
+                              (corners[0] + corners[3]) / 2, (corners[2] + corners[3]) / 2, corners[1],
+                              (corners[1] + corners[3]) / 2, corners[3]}};
+  f.Option2[2].setEnabled(true);
+  f.Option2[std::size_t(state.range(0))].setSelected(true);
+  for (auto _ : state) {
+    f.Command2.click();
+    if (!rig.events.events().empty()) state.SkipWithError("unexpected pointer input");
+  }
+}
+BENCHMARK(BM_PassWithoutTouchUnderMapping)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+
 // Whole passes of the rear-projection mode 3 (Command8) and the two-point mode 6 (Command9).
 // Without a touch: the camera frames of the single-touch benchmarks, every sample read. With a
 // touch at the bottom right: two frames in turn, each with the fingers a little elsewhere, so

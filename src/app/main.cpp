@@ -19,7 +19,10 @@
 #include "platform/qt_serial_port.h"
 #include "platform/service_manager.h"
 #include "platform/v4l2_devices.h"
+#include "platform/x11_display.h"
+#include "platform/x11_screen_grabber.h"
 #include "ui/panel_window.h"
+#include "ui/pattern_window.h"
 #include "ui/qt_dialogs.h"
 #include "ui/server_window.h"
 
@@ -43,7 +46,10 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const std::unique_ptr<QCoreApplication> application = app::makeApplication(argc, argv, options.headless);
+  // The calibration's pattern is shown on the display even when the panel is not.
+  const bool patternOnDisplay = options.calibrate && options.headless && platform::X11Display::open(nullptr);
+  const std::unique_ptr<QCoreApplication> application =
+      app::makeApplication(argc, argv, options.headless && !patternOnDisplay);
   Trace::instance().setEnabled(options.trace);
   // A file-size limit makes the write fail (and the configuration file stay as it was)
   // instead of ending the driver.
@@ -58,11 +64,13 @@ int main(int argc, char** argv) {
   // Releases a button held by the drag at every end of the program.
   output::PointerOutput pointer(std::move(pointerSetup.backend), std::move(pointerSetup.cursor));
 
-  capture::frmDocument document(capture::makeCapture(options.source, options.step));
+  capture::frmDocument document(
+      capture::makeCapture(options.source, options.step, platform::X11ScreenGrabber::open));
   if (const std::optional<capture::SourceFailure> failure = document.sdk2000().openFailure()) {
     std::fprintf(stderr, "vornix: video source: %s\n", qPrintable(failure->text));
-    // A replay whose source is mistyped or unreadable fails rather than waiting for nothing.
-    if (options.exitAtEnd) return 2;
+    // A replay whose source is mistyped or unreadable fails rather than waiting for nothing;
+    // a simulated room without a screen never comes to have one.
+    if (options.exitAtEnd || failure->kind == capture::SourceError::NoDisplay) return 2;
   }
 
   platform::QtEventLoop loop;
@@ -76,7 +84,12 @@ int main(int argc, char** argv) {
   platform::QtSerialPort serial(options.serialDevices);
   platform::LibloTuioTransport tuio;
 
+  std::unique_ptr<ui::PatternWindow> patternWindow;
+  if (!options.headless || patternOnDisplay) patternWindow = std::make_unique<ui::PatternWindow>();
+
   system::Ports ports{loop, dialogs, pointer, &document};
+  ports.patternScreen = patternWindow.get();
+  ports.calibrateAtStart = options.calibrate;
   ports.configFile = options.configFile;
   ports.serial = &serial;
   ports.sockets = &sockets;

@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "capture/screen_camera.h"
+
 #include <QCommandLineParser>
 
 #include <cstdio>
@@ -15,7 +17,10 @@ ParseResult parseOptions(const QStringList& arguments) {
   const QCommandLineOption source(
       "source", "Video source: demo, a device (/dev/video0, 0, or a stable /dev/v4l/by-id/... or "
       "by-path/... link, see --list-sources), a video file, an image sequence "
-      "(frames/%04d.png) or gst:PIPELINE. Default: the first video device.", "SOURCE");
+      "(frames/%04d.png), gst:PIPELINE, or screen[:x0,y0,x1,y1,x2,y2,x3,y3[:K1]], a simulated camera "
+      "watching this X screen (the picture pixels of the screen's top-left, bottom-left, top-right "
+      "and bottom-right corners, default the whole 320x240 picture; K1 bends it as a lens). "
+      "Default: the first video device.", "SOURCE");
   const QCommandLineOption step("step", "Take the next frame of a file or sequence at each grab.");
   const QCommandLineOption exitAtEnd("exit-at-end", "End after the pass that took the last frame (status 2 "
                                      "when the source cannot be opened or gives no frame).");
@@ -36,10 +41,14 @@ ParseResult parseOptions(const QStringList& arguments) {
       "sizes, stable /dev/v4l paths for --source) and exit.");
   const QCommandLineOption tuio("tuio", "Send TUIO 1.1 cursors over UDP to [HOST:]PORT (host "
                                  "127.0.0.1 when omitted; 3333 is the usual port).", "[HOST:]PORT");
+  const QCommandLineOption calibrate(
+      "calibrate", "Calibrate automatically once after the start-up: a chessboard is shown over the "
+      "mouse range for the camera, and the corners, the grid and the mapping found are saved.");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
   parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, headless, trace, help, version});
   parser.addOption(listSources);
+  parser.addOption(calibrate);
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -69,6 +78,15 @@ ParseResult parseOptions(const QStringList& arguments) {
   result.options.headless = parser.isSet(headless);
   result.options.trace = parser.isSet(trace);
   result.options.source = parser.value(source);
+  if (capture::isScreenSource(result.options.source)) {
+    const auto placement = capture::parseScreenSource(result.options.source);
+    if (!placement) {
+      std::fprintf(stderr, "vornix: --source %s: %s\n", qPrintable(result.options.source),
+                   qPrintable(placement.failure().text));
+      result.exitStatus = 2;
+      return result;
+    }
+  }
   result.options.step = parser.isSet(step);
   result.options.exitAtEnd = parser.isSet(exitAtEnd);
   result.options.configFile = parser.value(config);
@@ -86,6 +104,7 @@ ParseResult parseOptions(const QStringList& arguments) {
     result.options.serialDevices.insert(number, mapping.mid(equals + 1));
   }
   result.options.listSources = parser.isSet(listSources);
+  result.options.calibrate = parser.isSet(calibrate);
   if (parser.isSet(tuio)) {
     const auto target = output::parseTuioTarget(parser.value(tuio));
     if (!target) {

@@ -16,7 +16,7 @@ struct Options {
   bool headless = false;
   bool trace = false;
   // Video source: "demo", a device ("/dev/video0" or an index), a video file, an image-sequence
-  // pattern, or "gst:PIPELINE". Empty: the first video device.
+  // pattern, "gst:PIPELINE" or "screen[:QUAD[:K1]]" (the simulated room). Empty: the first video device.
   QString source;
   bool step = false;       // a file or sequence gives its next frame at each grab
   bool exitAtEnd = false;  // end once the pass that took the last frame has finished
@@ -26,6 +26,7 @@ struct Options {
   // --serial N=DEVICE: the device serial port number N names instead of /dev/ttyS{N-1}.
   QMap<int, QString> serialDevices;
   bool listSources = false;  // print the video capture devices and end
+  bool calibrate = false;    // run the automatic calibration once after the start-up
   // Where TUIO bundles go; none: where the configuration file says, if anywhere.
   std::optional<output::TuioTarget> tuio;
 };

@@ -1,10 +1,11 @@
 #pragma once
 // The capture component of the default capture window (sdk2000): the operations the program
 // uses of the capture card's control, by their role. Backends: OpenCV videoio (cameras, video
-// files, image sequences, GStreamer pipelines) and the built-in demo scene.
+// files, image sequences, GStreamer pipelines), the built-in demo scene and the simulated room.
 
 #include "base/result.h"
 #include "capture/frame_slot.h"
+#include "capture/screen_grabber.h"
 
 #include <QString>
 
@@ -35,6 +36,8 @@ enum class SourceError {
   NoFile,         // the video file does not exist
   NotOpened,      // it exists, but the video library cannot open it
   LibraryFailed,  // the video library threw
+  NoDisplay,      // the simulated room has no screen to watch
+  Malformed,      // the source's text does not say what it must
 };
 using SourceFailure = Failure<SourceError>;
 
@@ -95,10 +98,12 @@ private:
 
 // Makes the component for a --source value: "demo" for the built-in scene; a device
 // ("/dev/video0" or an index "0"); a video file; an image-sequence pattern ("frames/%04d.png");
-// "gst:PIPELINE". An empty text takes the first video device. In step mode a file, sequence or
-// pipeline gives its next frame at every grab instead of playing in real time. A source that
-// cannot be opened still yields a component (its channel number is negative, its openFailure()
-// says why).
-std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceText, bool step);
+// "gst:PIPELINE"; "screen[:QUAD[:K1]]", the simulated room, which watches the screen that
+// openScreen connects to. An empty text takes the first video device. In step mode a file,
+// sequence or pipeline gives its next frame at every grab instead of playing in real time. A
+// source that cannot be opened still yields a component (its channel number is negative, its
+// openFailure() says why).
+std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceText, bool step,
+                                              const ScreenGrabberFactory& openScreen = {});
 
 }  // namespace vornix::capture

@@ -9,10 +9,14 @@
 #include "engine/stripe_detector.h"
 #include "engine/two_point_detector.h"
 #include "form/errors.h"
+#include "output/calibrated_area.h"
 #include "output/pointer_dispatch.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace vornix::engine {
 
@@ -67,7 +71,46 @@ Processing::ScanFields Processing::readScanFields() {
   step([&] { scan.x3 = int16OfText(f_.Text1[3]); });
   step([&] { scan.y3 = int16OfText(f_.Text2[3]); });
   step([&] { scan.threshold = int16OfText(f_.Text4); });
+  // Under a correction: the bounding rectangle of the calibrated area, within the picture.
+  if (const std::optional<QPolygonF> outline = output::calibratedOutline(f_)) {
+    const QRectF bounds = outline->boundingRect();
+    scan.x0 = std::max(0, int(std::floor(bounds.left())));
+    scan.y0 = std::max(0, int(std::floor(bounds.top())));
+    scan.x3 = std::min(kFrameWidth - 1, int(std::ceil(bounds.right())));
+    scan.y3 = std::min(kFrameHeight - 1, int(std::ceil(bounds.bottom())));
+  }
   return scan;
+}
+
+void Processing::ignoreOutsideCalibratedArea() {
+  const std::optional<QPolygonF> outline = output::calibratedOutline(f_);
+  if (!outline || !f_.Picture2.hasImage()) return;
+  const QImage& reference = f_.Picture2.image();
+  QImage current = f_.Picture1.image();
+  if (current.size() != reference.size() || current.depth() != 32 || reference.depth() != 32) return;
+  // Row by row: where the row's line crosses the outline, the samples between pairs of
+  // crossings are inside.
+  std::vector<double> crossings;
+  const qsizetype n = outline->size();
+  for (int y = 0; y < current.height(); ++y) {
+    crossings.clear();
+    for (qsizetype i = 0; i < n; ++i) {
+      const QPointF a = outline->at(i), b = outline->at((i + 1) % n);
+      if ((a.y() <= y) != (b.y() <= y)) crossings.push_back(a.x() + (y - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
+    }
+    std::sort(crossings.begin(), crossings.end());
+    auto* row = reinterpret_cast<quint32*>(current.scanLine(y));
+    const auto* kept = reinterpret_cast<const quint32*>(reference.constScanLine(y));
+    const auto column = [&](double x) { return int(std::clamp(x, 0.0, double(current.width()))); };
+    int outsideFrom = 0;
+    for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
+      const int insideFrom = column(std::ceil(crossings[i]));
+      std::copy(kept + outsideFrom, kept + std::max(outsideFrom, insideFrom), row + outsideFrom);
+      outsideFrom = std::max(outsideFrom, column(std::floor(crossings[i + 1]) + 1));
+    }
+    std::copy(kept + outsideFrom, kept + current.width(), row + outsideFrom);
+  }
+  f_.Picture1.setImage(current);
 }
 
 bool Processing::acquireFrame() {
@@ -113,7 +156,10 @@ bool Processing::applyAutomaticThreshold(ScanFields& scan) {
 }
 
 bool Processing::referenceReady() {
-  if (f_.Picture2.hasImage()) return true;
+  if (f_.Picture2.hasImage()) {
+    step([&] { ignoreOutsideCalibratedArea(); });
+    return true;
+  }
   step([&] { Command7_Click(); });
   return false;
 }

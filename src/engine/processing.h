@@ -69,7 +69,8 @@ public:
 
 private:
   // The corners of the scanned area and the threshold, each read as a 16-bit integer; a field
-  // that does not fit counts as 0 for the pass.
+  // that does not fit counts as 0 for the pass. Under a correction the area is the bounding
+  // rectangle of the calibrated area, within the picture.
   struct ScanFields {
     int x0 = 0, y0 = 0, x3 = 0, y3 = 0, threshold = 0;
   };
@@ -87,6 +88,9 @@ private:
   // Whether the frame just taken can be compared with a reference. Without one (nothing was
   // ever set), this frame becomes the reference and the pass finds nothing.
   bool referenceReady();
+  // Under a correction, the current frame takes the reference's pixels outside the calibrated
+  // area, so nothing there differs.
+  void ignoreOutsideCalibratedArea();
   // The end of every pass that took a new frame: in dynamic reference mode the frame becomes
   // the reference.
   void followDynamicReference();

@@ -3,6 +3,7 @@
 #include "base/text_rules.h"
 #include "base/trace.h"
 #include "form/errors.h"
+#include "output/grid_transform.h"
 
 #include <cmath>
 #include <optional>
@@ -111,12 +112,14 @@ void Mapping::mapPoint(std::int16_t xc, std::int16_t yc, bool second) {
 
   std::int16_t mx = 0;
   std::int16_t my = 0;
-  std::optional<QPointF> trapezoid;
+  std::optional<QPointF> corrected;
   if (f_.Option2[1].selected())
-    step([&] { trapezoid = perspectivePoint(corners(), mouseRange(f_), QPointF(xc, yc)); });
-  if (trapezoid) {
-    step([&] { mx = int16Of(trapezoid->x()); });
-    step([&] { my = int16Of(trapezoid->y()); });
+    step([&] { corrected = perspectivePoint(corners(), mouseRange(f_), QPointF(xc, yc)); });
+  else if (f_.Option2[2].selected())
+    step([&] { corrected = gridPoint(f_.calibrationGrid, mouseRange(f_), QPointF(xc, yc)); });
+  if (corrected) {
+    step([&] { mx = int16Of(corrected->x()); });
+    step([&] { my = int16Of(corrected->y()); });
   } else {
     step([&] { mx = int16Of(form::divide((xc - X(0)) * W(), X(3) - X(0)) + L()); });
     step([&] { my = int16Of(form::divide((yc - Y(0)) * H(), Y(3) - Y(0)) + T()); });

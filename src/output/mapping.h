@@ -3,9 +3,10 @@
 // activity range. The calibration and the range are read from the panel's fields on every
 // point, so an edit or a configuration load takes effect with the next point.
 //
-// Two mappings, chosen by Option2: 矩形校正 stretches the rectangle of corners 0 and 3 onto the
-// range; 梯形校正 takes all four corners onto the range's corners by a perspective transform,
-// and maps as the rectangle does while the four corners are not a convex quadrilateral.
+// Three mappings, chosen by Option2: 矩形校正 stretches the rectangle of corners 0 and 3 onto the
+// range; 梯形校正 takes all four corners onto the range's corners by a perspective transform;
+// 非线性校正 follows the stored calibration grid cell by cell. A correction maps as the
+// rectangle does while its corners or its grid cannot be used.
 
 #include "form/dialogs.h"
 #include "form/event_loop.h"
@@ -28,7 +29,7 @@ public:
   // trapezoid's corners must form a convex quadrilateral; otherwise a message box says so and
   // 矩形校正 is selected.
   void Option1_Click(int index);
-  // The mapping is chosen: 0 矩形校正, 1 梯形校正. Corners 1 and 2 can be set only while
+  // The mapping is chosen: 0 矩形校正, 1 梯形校正, 2 非线性校正. Corners 1 and 2 can be set only while
   // 梯形校正 is selected; leaving it while one of them is armed picks 完成.
   void Option2_Click(int index);
   // A press of any button on the camera preview, at camera pixels (x, y).

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QRegularExpression>
 
+#include <cmath>
 #include <cstdio>
 
 namespace vornix::panel {
@@ -28,6 +29,8 @@ constexpr const char* kPageFlip = "翻书模式鼠标点击";
 constexpr const char* kTuio = "TUIO";
 constexpr const char* kZones = "多区域互动";
 constexpr const char* kZoneCount = "区域数";
+// The grid of 非线性校正: "列数" by "行数" points, "点1" onwards row by row, each "camX,camY".
+constexpr const char* kGrid = "非线性校正";
 
 // The mapping (0 矩形校正, 1 梯形校正, 2 非线性校正); absent means 0.
 constexpr const char* kMapping = "映射算法";
@@ -141,6 +144,16 @@ QString Configuration::writeAll() const {
     for (std::size_t i = 0; i < zones.size(); ++i)
       put(kZones, zoneKey(int(i) + 1).toUtf8().constData(), zoneText(zones[i]));
   }
+  const CalibrationGrid& grid = f_.calibrationGrid;
+  if (grid.stored()) {
+    put(kGrid, "列数", decimalText(grid.columns));
+    put(kGrid, "行数", decimalText(grid.rows));
+    for (std::size_t i = 0; i < grid.camera.size(); ++i) {
+      const QPointF& p = grid.camera[i];
+      const QString key = QStringLiteral("点%1").arg(i + 1);
+      put(kGrid, key.toUtf8().constData(), decimalText(std::round(p.x() * 100) / 100) + ',' + decimalText(std::round(p.y() * 100) / 100));
+    }
+  }
   return failure;
 }
 
@@ -202,6 +215,27 @@ void Configuration::loadZones() {
   f_.zones.set(std::move(zones));
 }
 
+CalibrationGrid Configuration::readGrid() const {
+  if (read(kGrid, "列数").isEmpty()) return {};
+  CalibrationGrid grid;
+  try {
+    grid.columns = wholeNumberOf(read(kGrid, "列数"));
+    grid.rows = wholeNumberOf(read(kGrid, "行数"));
+    if (grid.columns < CalibrationGrid::kMinimumSide || grid.rows < CalibrationGrid::kMinimumSide ||
+        grid.columns * grid.rows > kMaxGridPoints)
+      throw TypeMismatchError();
+    for (int i = 1; i <= grid.columns * grid.rows; ++i) {
+      const QStringList xy = read(kGrid, QStringLiteral("点%1").arg(i).toUtf8().constData()).split(u',');
+      if (xy.size() != 2) throw TypeMismatchError();
+      grid.camera.emplace_back(numberOf(xy[0]), numberOf(xy[1]));
+    }
+  } catch (const form::HandlerError&) {
+    trace("error", QStringLiteral("the grid of section %1 is incomplete; it is not used").arg(QString::fromUtf8(kGrid)));
+    return {};
+  }
+  return grid;
+}
+
 void Configuration::Command5_Click() {
   using form::step;
   trace("config", "load " + path());
@@ -211,11 +245,16 @@ void Configuration::Command5_Click() {
     step([&] { f_.Text2[i].setText(read(kCamera, kCornerY[i])); });
   }
   step([&] {
+    f_.calibrationGrid = readGrid();
+    f_.Option2[2].setEnabled(f_.calibrationGrid.stored());
+  });
+  step([&] {
     int mapping = 0;  // absent or not a whole number: 矩形校正
     step([&] { mapping = wholeNumberOf(read(kCamera, kMapping)); });
-    if (mapping == 2) trace("error", QStringLiteral("mapping 2 has no calibration grid; mapping 0 is used"));
-    else if (mapping != 0 && mapping != 1) trace("error", QStringLiteral("mapping %1 is unknown; mapping 0 is used").arg(mapping));
-    if (mapping != 1) mapping = 0;
+    if (mapping == 2 && !f_.calibrationGrid.stored())
+      trace("error", QStringLiteral("mapping 2 has no calibration grid; mapping 0 is used"));
+    else if (mapping < 0 || mapping > 2) trace("error", QStringLiteral("mapping %1 is unknown; mapping 0 is used").arg(mapping));
+    if (mapping < 0 || mapping > 2 || (mapping == 2 && !f_.calibrationGrid.stored())) mapping = 0;
     f_.Option2[static_cast<std::size_t>(mapping)].setSelected(true);
   });
   for (std::size_t i = 0; i < 4; ++i) step([&] { f_.Text3[i].setText(read(kScreenArea, kScreenAreaKeys[i])); });

@@ -37,8 +37,9 @@ public:
   Configuration(MAINFRM& f, form::Dialogs& dialogs, const QString& configFile)
       : f_(f), dialogs_(dialogs), configFile_(configFile) {}
 
-  // Save: the 28 entries, section by section in the order a first save lays them out, and the
-  // mapping under "射像机"/"映射算法" unless it is 0 in a file that does not store it. A save
+  // Save: the 28 entries, section by section in the order a first save lays them out, the
+  // mapping under "射像机"/"映射算法" unless it is 0 in a file that does not store it, and the
+  // grid of 非线性校正 in a section of its own while one is stored. A save
   // that fails says why in a message box and on stderr.
   void Command4_Click();
   // Before the start-up's load: a file that does not exist yet is written with the panel's
@@ -46,8 +47,8 @@ public:
   // filled in and a valid serial port number. A path that names a folder or a file that cannot
   // be read is said once on stderr; the load then goes on with empty values.
   void prepareForStart();
-  // Load: eight steps, each on its own, and after the corners the mapping (absent, or one not
-  // available: 矩形校正, said in the trace); a step whose text cannot be converted, or whose value
+  // Load: eight steps, each on its own, and after the corners the grid (Option2(2) enabled while
+  // one is stored) and the mapping (absent, or one not available: 矩形校正, said in the trace); a step whose text cannot be converted, or whose value
   // the control refuses, leaves that control as it was.
   void Command5_Click();
 
@@ -59,10 +60,16 @@ private:
   QString path() const;
   QString read(const char* section, const char* key) const;
   IniWriteResult write(const char* section, const char* key, const QString& value) const;
+  // The grid of section "非线性校正"; none when it is absent or any of its values is missing or
+  // no number (said in the trace).
+  CalibrationGrid readGrid() const;
   // Writes every entry; the first failure's reason, empty when all of them reached the disk.
   QString writeAll() const;
   // The zones of "多区域互动"; a malformed entry is said on stderr and passed over.
   void loadZones();
+
+  // More points than any calibration stores: a file that claims more is taken as damaged.
+  static constexpr int kMaxGridPoints = 4096;
 
   MAINFRM& f_;
   form::Dialogs& dialogs_;

@@ -174,6 +174,8 @@ MAINFRM::MAINFRM() {
   Option2[0].initSelected(true);
   Option2[2].setEnabled(false);
   placeAll(Frame3, Option2);
+  Command14.caption = "自动校正";
+  place(Frame3, {&Command14});
 
   // Multi-image composition (serial relay); its role and port number sit in the inner frame.
   Frame6.caption = "多图合成";
@@ -244,7 +246,7 @@ std::vector<form::Control*> MAINFRM::controls() {
   };
   add(Frame1, Frame2, Frame3, Frame4, Frame5, Frame6, Frame7, Frame8, Frame9);
   add(Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command8, Command9,
-      Command10, Command11, Command12, Command13);
+      Command10, Command11, Command12, Command13, Command14);
   add(Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8, Check9);
   addArray(Option1);
   addArray(Option2);

@@ -5,6 +5,7 @@
 
 #include "form/controls.h"
 #include "panel/zones.h"
+#include "panel/calibration_grid.h"
 
 #include <array>
 
@@ -38,6 +39,8 @@ struct MAINFRM {
       Command9{"Command9"}, Command10{"Command10"}, Command11{"Command11"};
   // The hidden buttons of the laser pointer (mode 4) and zone (mode 5) passes.
   Button Command12{"Command12"}, Command13{"Command13"};
+  // "自动校正" in Frame3: the automatic calibration.
+  Button Command14{"Command14"};
 
   // Check boxes.
   CheckBox Check1{"Check1"}, Check2{"Check2"}, Check3{"Check3"}, Check4{"Check4"}, Check5{"Check5"},
@@ -82,6 +85,8 @@ struct MAINFRM {
 
   // The zones of mode 5, kept with the panel's parameters and stored in "多区域互动".
   ZoneList zones;
+  // The grid of 非线性校正 (none stored: columns and rows 0); Option2(2) is enabled while one is.
+  CalibrationGrid calibrationGrid;
 
   // Timers.
   Timer Timer1{"Timer1"}, Timer2{"Timer2"}, Timer3{"Timer3"}, Timer4{"Timer4"}, Timer5{"Timer5"},

@@ -22,6 +22,7 @@
 #include "panel/panel_events.h"
 #include "server/server_host.h"
 #include "server/tcp_element.h"
+#include "system/auto_calibration.h"
 #include "system/service_watchdog.h"
 #include "system/startup.h"
 
@@ -79,6 +80,10 @@ struct Ports {
   // "STOPPING=1"; none: nothing is sent), and the manager's watchdog interval (0: no pings).
   std::function<void(const QString& state)> notifyService{};
   qint64 watchdogIntervalMs = 0;
+  // Where the automatic calibration shows its pattern (none: there is no display), and whether
+  // it runs once after the start-up.
+  form::PatternScreen* patternScreen = nullptr;
+  bool calibrateAtStart = false;
 };
 
 // A port the system cannot do without; a missing one is a fault of the caller.
@@ -106,6 +111,7 @@ public:
   output::SerialRelay relay{f, ports.loop, ports.dialogs, ports.serial ? *ports.serial : noSerialLine, dispatch};
   engine::Processing processing{f, ports.loop, ports.document, frameSlot, dispatch};
   engine::Probes probes{f};
+  AutoCalibration calibration{f, ports.loop, ports.dialogs, ports.patternScreen, processing};
   output::TuioOutput tuio{f, ports.loop, ports.tuio, ports.hostName};
   panel::Configuration configuration{f, ports.dialogs, ports.configFile};
   Startup startup{f, ports, configuration, commands};

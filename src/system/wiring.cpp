@@ -17,11 +17,13 @@ System::System(Ports p) : ports(p) {
   wire();
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
   ports.loop.watch(watchdog.ping);
+  ports.loop.watch(calibration.step);
 }
 
 void System::start() {
   form::runEvent("Form_Load", [this] { startup.Form_Load(); });
   if (!ports.loop.quitRequested()) watchdog.ready();
+  if (ports.calibrateAtStart && !ports.loop.quitRequested()) f.Command14.click();
 }
 
 void System::Picture1_MouseDown(double x, double y) { mapping.Picture1_MouseDown(x, y); }
@@ -33,9 +35,10 @@ void System::MAINFRM_Close() { f.Command3.click(); }
 
 void System::wire() {
   // Main tick and mode dispatch; a replay that asked for it ends after its last frame's pass.
+  // The passes rest while the automatic calibration takes the frames.
   f.Timer1.onTimer = [this] {
     watchdog.tickStarted();
-    tick.Timer1_Timer();
+    if (!calibration.running()) tick.Timer1_Timer();
     watchdog.tickEnded();
     if (ports.exitAtEnd) startup.endWhenSourceFinished();
   };
@@ -65,6 +68,8 @@ void System::wire() {
   for (auto& button : f.Option2) button.onClick = [this](int index) { mapping.Option2_Click(index); };
   f.Text16.onChange = [this] { mapping.Text16_Change(); };
   f.Text18.onChange = [this] { mapping.Text18_Change(); };
+  f.Command14.onClick = [this] { calibration.Command14_Click(); };
+  calibration.step.onTimer = [this] { calibration.Step_Timer(); };
 
   // Pointer output, drag switch and the swipe detector.
   f.Text17.onChange = [this] { dispatch.Text17_Change(); };

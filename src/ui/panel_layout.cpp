@@ -150,9 +150,10 @@ constexpr Place kPlaces[] = {
     {"Command7", 10, 66, 100, 24},
 
     // Frame3 映射算法.
-    {"Option2(0)", 10, 20, 112, 20},
-    {"Option2(1)", 10, 44, 112, 20},
-    {"Option2(2)", 10, 68, 112, 20},
+    {"Option2(0)", 10, 16, 112, 18},
+    {"Option2(1)", 10, 34, 112, 18},
+    {"Option2(2)", 10, 52, 112, 18},
+    {"Command14", 10, 70, 110, 22},
 
     // Frame6 多图合成, with Frame7 多图合成配置 on its right.
     {"Check6", 8, 20, 150, 20},

@@ -1,6 +1,7 @@
 #include "ui/panel_window.h"
 
 #include "form/errors.h"
+#include "output/calibrated_area.h"
 #include "ui/control_binders.h"
 #include "ui/panel_layout.h"
 #include "ui/zone_dialog.h"
@@ -156,6 +157,11 @@ void PanelWindow::buildPictures() {
   for (form::Label* label : {&f_.Label7, &f_.Label18})
     widgets_.insert(label, preview->addMarker(*label, mapped, Qt::white));
   widgets_.insert(&f_.Label22, pictureView(f_.Picture5)->addMarker(f_.Label22, monitor, Qt::white));
+
+  // Both camera panes show the area a correction calibrates.
+  const auto outline = [this] { return output::calibratedOutline(f_).value_or(QPolygonF()); };
+  camera->outline = outline;
+  preview->outline = outline;
 }
 
 void PanelWindow::buildZones() {

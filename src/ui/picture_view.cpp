@@ -17,6 +17,7 @@ const QColor kBackground(0x1e, 0x22, 0x28);
 const QColor kPointColour(0xff, 0xd0, 0x30);
 const QColor kShapeColour(0xff, 0x40, 0x40);
 const QColor kZoneColour(0x30, 0xe0, 0xf0);
+const QColor kOutlineColour(0x40, 0xe0, 0xff);
 
 }  // namespace
 
@@ -143,6 +144,12 @@ void PictureView::paintEvent(QPaintEvent*) {
   if (dragFrom_) {
     painter.setPen(QPen(kZoneColour, 1, Qt::DashLine));
     painter.drawRect(viewRect(drawnRect()));
+  }
+  if (outline) {
+    QPolygonF shown;
+    for (const QPointF& p : outline()) shown << toViewPixels(p);
+    painter.setPen(QPen(kOutlineColour, 1));
+    painter.drawPolygon(shown);
   }
 
   if (!isEnabled()) painter.fillRect(rect(), QColor(128, 128, 128, 80));

@@ -5,6 +5,7 @@
 #include "form/controls.h"
 
 #include <QLabel>
+#include <QPolygonF>
 #include <QWidget>
 
 #include <functional>
@@ -29,6 +30,9 @@ public:
   QPointF toViewPixels(QPointF picturePixels) const;
   // Where a point given in user units of `scale` lands on the pane.
   QPointF mapFromScale(QPointF userPoint, const QRectF& scale) const;
+
+  // The calibrated area drawn over the picture, in picture pixels (empty: none).
+  std::function<QPolygonF()> outline;
 
   // Pane pixels (fractional) of a press / a move; set by the window that owns the pane.
   std::function<void(double x, double y)> onMouseDown;

@@ -339,3 +339,24 @@ TEST(FunctionSeven, WritesExactlyWhatFunctionZeroWrites) {
 }
 
 }  // namespace
+
+namespace {
+
+// Under 梯形校正 the pass looks inside the quadrilateral of the four corners only: a visitor
+// beside the projected trapezoid moves nothing, whatever rectangle corners 0 and 3 span.
+TEST_F(SingleTouchPass, UnderACorrectionOnlyTheCalibratedAreaIsWatched) {
+  const char* corners[4][2] = {{"100", "20"}, {"20", "220"}, {"220", "20"}, {"300", "220"}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    f.Text1[i].setText(corners[i][0]);
+    f.Text2[i].setText(corners[i][1]);
+  }
+  f.Option2[1].setSelected(true);
+  EXPECT_FALSE(reportsTouch(withDots(plainFrame(50), {{40, 40, 250}})));   // beside the wide end
+  EXPECT_FALSE(reportsTouch(withDots(plainFrame(50), {{310, 120, 250}}))); // right of corner 3
+  EXPECT_TRUE(reportsTouch(withDots(plainFrame(50), {{160, 120, 250}})));
+  EXPECT_EQ(f.Text5[0].text(), "160");
+  f.Option2[0].setSelected(true);  // the rectangle of corners 0 and 3 again
+  EXPECT_TRUE(reportsTouch(withDots(plainFrame(50), {{280, 40, 250}})));
+}
+
+}  // namespace

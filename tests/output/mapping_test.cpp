@@ -297,3 +297,28 @@ TEST_F(TrapezoidTest, CornersThatAreNotConvexAreRefusedAtFinish) {
 
 }  // namespace
 }  // namespace vornix::output
+
+namespace vornix::output {
+namespace {
+
+// A 3 x 3 grid whose middle row the lens has pushed 20 pixels right: every cell is a
+// parallelogram, so a point's place in its cell is worked out by hand.
+TEST_F(MappingTest, TheGridMapsEachCellOntoItsPartOfTheRange) {
+  f.calibrationGrid = {3, 3, {{0, 0}, {160, 0}, {320, 0}, {20, 120}, {180, 120}, {340, 120}, {0, 240}, {160, 240}, {320, 240}}};
+  f.Option2[2].setEnabled(true);
+  f.Option2[2].setSelected(true);
+  const MapCase cases[] = {
+      {90, 60, "256,192"},    // (0, 0) + 1/2 (160, 0) + 1/2 (20, 120)
+      {100, 180, "288,576"},  // (20, 120) + 9/16 (160, 0) + 1/2 (-20, 120)
+      {340, 120, "1024,384"}, // a grid point lands on its point of the range
+      {0, 0, "0,1"},          // the origin never goes out
+      {400, 300, "1024,768"}, // beyond the grid: the nearest cell, clamped to the range
+  };
+  for (const MapCase& c : cases) {
+    touch(c.x, c.y);
+    EXPECT_EQ(mapped(), c.expected) << c.x << ',' << c.y;
+  }
+}
+
+}  // namespace
+}  // namespace vornix::output

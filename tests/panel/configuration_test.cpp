@@ -358,3 +358,29 @@ TEST(ConfigurationMapping, TwoWithoutAGridLoadsAsTheRectangleAndSaysSo) {
   EXPECT_TRUE(c.f.Option2[0].selected());
   EXPECT_TRUE(trace.lines().contains("error mapping 2 has no calibration grid; mapping 0 is used"));
 }
+
+TEST(ConfigurationMapping, TheGridIsSavedInItsOwnSectionAndEnablesTwoWhenRead) {
+  ConfiguredSystem c;
+  c.f.calibrationGrid = {3, 3, {{0, 0}, {160, 0}, {320, 0}, {0, 120}, {170.25, 130.5}, {320, 120}, {0, 240}, {160, 240}, {320, 240}}};
+  c.f.Option2[2].setEnabled(true);
+  c.f.Option2[2].setSelected(true);
+  c.save();
+  const QString section = QStringLiteral("非线性校正");
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), section, QStringLiteral("列数")), "3");
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), section, QStringLiteral("点5")), "170.25,130.5");
+  c.f.calibrationGrid = {};
+  c.f.Option2[0].setSelected(true);
+  c.f.Option2[2].setEnabled(false);
+  c.load();
+  EXPECT_TRUE(c.f.Option2[2].selected());
+  EXPECT_TRUE(c.f.Option2[2].operable());
+  EXPECT_EQ(c.f.calibrationGrid.camera.at(4), QPointF(170.25, 130.5));
+
+  // A grid with a point missing is not used: 2 falls back to the rectangle and is disabled.
+  vornix::WriteIniValue(c.path(), section, QStringLiteral("点9"), QStringLiteral("320"));
+  vornix::testing::TraceCapture trace;
+  c.load();
+  EXPECT_TRUE(c.f.Option2[0].selected());
+  EXPECT_FALSE(c.f.Option2[2].operable());
+  EXPECT_TRUE(trace.lines().contains("error the grid of section 非线性校正 is incomplete; it is not used"));
+}

@@ -22,6 +22,8 @@ public:
   virtual void press() = 0;
   virtual void release() = 0;
   virtual QString name() const = 0;
+  // The desktop it injects into is gone (the X server ended): it delivers nothing any more.
+  virtual bool lost() const { return false; }
 };
 
 class CursorReader {

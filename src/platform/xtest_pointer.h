@@ -20,6 +20,7 @@ public:
   void press() override;
   void release() override;
   QString name() const override { return QStringLiteral("x11"); }
+  bool lost() const override;
 
 private:
   explicit XTestPointer(std::shared_ptr<X11Display> display) : display_(std::move(display)) {}

@@ -23,6 +23,7 @@
 #include "server/tcp_element.h"
 #include "system/service_watchdog.h"
 #include "system/startup.h"
+#include "system/status_metrics.h"
 
 #include <QString>
 #include <QStringList>
@@ -90,6 +91,7 @@ T& required(T* port, const char* what) {
 class System final : public panel::PanelEvents {
 public:
   explicit System(Ports ports);
+  ~System() override;
   System(const System&) = delete;
   System& operator=(const System&) = delete;
 
@@ -111,6 +113,8 @@ public:
   server::ServerHost server{required(ports.sockets, "socket factory"), ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};
   output::MultiTouch multiTouch{f, server};
   ServiceWatchdog watchdog{f, ports.loop, ports.notifyService, ports.watchdogIntervalMs};
+  // What the status server reports.
+  StatusMetrics metrics{ports.loop, statusReadouts()};
 
   // The start-up sequence, as the first event of the loop.
   void start();
@@ -124,6 +128,7 @@ public:
 
 private:
   void wire();
+  StatusReadouts statusReadouts();
 };
 
 }  // namespace vornix::system

@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QHostAddress>
 #include <QImage>
 #include <QString>
 

@@ -35,6 +35,8 @@ def get(port, path, method="GET"):
             return answer.status, answer.headers.get("Content-Type"), answer.read()
     except urllib.error.HTTPError as error:
         return error.code, error.headers.get("Content-Type"), error.read()
+    except OSError as error:  # refused: too many connections are open
+        return None, None, str(error).encode()
 
 
 def metrics(port):

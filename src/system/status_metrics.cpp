@@ -53,7 +53,8 @@ QByteArray StatusMetrics::exposition() const {
   e.family("vornix_frames_total", "counter", "New frames taken from the video source.");
   e.sample("vornix_frames_total", double(frames_));
   e.family("vornix_passes_total", "counter", "Recognition passes run, by projection mode.");
-  for (const auto& [mode, count] : passes_) e.sample("vornix_passes_total", double(count), QStringLiteral("mode=\"%1\"").arg(mode));
+  for (const auto& [mode, count] : passes_)
+    e.sample("vornix_passes_total", double(count), QStringLiteral("mode=\"%1\"").arg(mode));
   e.family("vornix_touches_total", "counter", "Points found by the passes (a held touch counts once a pass).");
   e.sample("vornix_touches_total", double(touches_));
   e.family("vornix_camera_up", "gauge", "1 while the video source is open and has not ended.");
@@ -76,8 +77,9 @@ std::optional<QString> StatusMetrics::problem() const {
     if (std::optional<QString> stall = readouts_.passesStalled(kQuietLimitMs)) return "passes stalled: " + *stall;
   const qint64 quietMs = loop_.nowMs() - lastFrameMs_.value_or(startedMs_);
   if (quietMs > kQuietLimitMs) {
-    const QString camera = readouts_.cameraUp && !readouts_.cameraUp() ? QStringLiteral(" (the video source is down)") : QString();
-    return QStringLiteral("no frame for %1 s").arg(quietMs / 1000) + camera;
+    const bool cameraDown = readouts_.cameraUp && !readouts_.cameraUp();
+    return QStringLiteral("no frame for %1 s").arg(quietMs / 1000) +
+           (cameraDown ? QStringLiteral(" (the video source is down)") : QString());
   }
   return std::nullopt;
 }

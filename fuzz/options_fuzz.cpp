@@ -1,5 +1,5 @@
-// The command line with any arguments, and the values of --source, --serial, --tuio and
-// --config as the program reads them. Nothing fails; what is accepted is usable: serial port
+// The command line with any arguments, and the values of --source, --serial, --tuio, --status
+// and --config as the program reads them. Nothing fails; what is accepted is usable: serial port
 // numbers 1 to 256 with a device, a TUIO target that reads back as itself, a video source of a
 // consistent kind, the configuration file as given.
 //
@@ -80,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (auto it = options.serialDevices.begin(); it != options.serialDevices.end(); ++it)
     expect(it.key() >= 1 && it.key() <= 256 && !it.value().isEmpty(), "serial port numbers 1 to 256 with a device");
   if (options.tuio) checkTuio(options.tuio->text());
+  if (options.status) checkTuio(options.status->text());
   if (options.source != QLatin1String("demo")) checkSource(options.source);
   if (!options.configFile.isEmpty())
     expect(panel::configurationPath(options.configFile) == options.configFile, "--config names the file used",

@@ -18,11 +18,13 @@
 #include "platform/qt_sockets.h"
 #include "platform/qt_serial_port.h"
 #include "platform/service_manager.h"
+#include "platform/status_server.h"
 #include "platform/v4l2_devices.h"
 #include "platform/x11_display.h"
 #include "platform/x11_screen_grabber.h"
 #include "ui/panel_window.h"
 #include "ui/pattern_window.h"
+#include "ui/camera_snapshot.h"
 #include "ui/qt_dialogs.h"
 #include "ui/server_window.h"
 
@@ -33,6 +35,39 @@
 #include <memory>
 
 using namespace vornix;
+
+namespace {
+
+// The status server where --status or the configuration file asks for one; a server that
+// cannot start is said once on stderr, and the driver runs on without it.
+std::unique_ptr<platform::StatusServer> serveStatus(const app::Options& options, system::System& system) {
+  std::optional<output::TuioTarget> address = options.status;
+  if (!address) {
+    const QString stored = panel::storedStatusAddress(options.configFile);
+    if (stored.trimmed().isEmpty()) return nullptr;
+    const auto parsed = output::parseTuioTarget(stored);
+    if (!parsed) {
+      std::fprintf(stderr, "vornix: status server: 系统/状态端口 '%s': %s; the status server is off\n",
+                   qPrintable(stored), qPrintable(parsed.failure().text));
+      return nullptr;
+    }
+    address = *parsed;
+  }
+  auto server = std::make_unique<platform::StatusServer>(platform::StatusEndpoints{
+      [&system] { return system.metrics.exposition(); },
+      [&system] { return system.metrics.problem(); },
+      [&system] { return ui::cameraSnapshot(system.f); },
+  });
+  if (const std::optional<QString> failure = server->listen(address->host, address->port)) {
+    std::fprintf(stderr, "vornix: status server: cannot listen on %s: %s; the status server is off\n",
+                 qPrintable(address->text()), qPrintable(*failure));
+    return nullptr;
+  }
+  trace("status", address->host + ':' + QString::number(server->port()));
+  return server;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QStringList arguments;
@@ -108,6 +143,7 @@ int main(int argc, char** argv) {
       serverWindow = std::make_unique<ui::ServerWindow>(server);
     };
   system::System system(ports);
+  const std::unique_ptr<platform::StatusServer> statusServer = serveStatus(options, system);
 
   // The start-up runs inside the event loop, so that a quit signal also ends a message box it
   // shows. The panel window is made once the start-up has decided whether the panel is shown,

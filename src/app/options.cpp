@@ -44,9 +44,11 @@ ParseResult parseOptions(const QStringList& arguments) {
   const QCommandLineOption calibrate(
       "calibrate", "Calibrate automatically once after the start-up: a chessboard is shown over the "
       "mouse range for the camera, and the corners, the grid and the mapping found are saved.");
+  const QCommandLineOption status("status", "Serve /metrics (Prometheus), /health and /snapshot.png over HTTP "
+                                   "on [HOST:]PORT (host 127.0.0.1 when omitted). Default: off.", "[HOST:]PORT");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
-  parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, headless, trace, help, version});
+  parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, status, headless, trace, help, version});
   parser.addOption(listSources);
   parser.addOption(calibrate);
 
@@ -113,6 +115,15 @@ ParseResult parseOptions(const QStringList& arguments) {
       return result;
     }
     result.options.tuio = *target;
+  }
+  if (parser.isSet(status)) {
+    const auto address = output::parseTuioTarget(parser.value(status));
+    if (!address) {
+      std::fprintf(stderr, "vornix: --status %s: %s\n", qPrintable(parser.value(status)), qPrintable(address.failure().text));
+      result.exitStatus = 2;
+      return result;
+    }
+    result.options.status = *address;
   }
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {

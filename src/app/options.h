@@ -29,6 +29,9 @@ struct Options {
   bool calibrate = false;    // run the automatic calibration once after the start-up
   // Where TUIO bundles go; none: where the configuration file says, if anywhere.
   std::optional<output::TuioTarget> tuio;
+  // Where the status server listens (same [HOST:]PORT form); none: where the configuration file
+  // says, if anywhere.
+  std::optional<output::TuioTarget> status;
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

@@ -13,7 +13,16 @@ Trace& Trace::instance() {
 
 Trace::Trace() : startMs_(QDateTime::currentMSecsSinceEpoch()) {}
 
+void Trace::addObserver(const void* owner, Observer observer) {
+  observers_.emplace_back(owner, std::move(observer));
+}
+
+void Trace::removeObserver(const void* owner) {
+  std::erase_if(observers_, [owner](const auto& entry) { return entry.first == owner; });
+}
+
 void Trace::event(const char* name, const QString& fields) {
+  for (const auto& [owner, observer] : observers_) observer(name, fields);
   if (!enabled_ && !sink_) return;
   QString line = QString::number(QDateTime::currentMSecsSinceEpoch() - startMs_) + ' ' +
                  QString::fromUtf8(name);

@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace vornix {
 
@@ -22,10 +24,16 @@ public:
   using Sink = std::function<void(const QString& line)>;
   void setSink(Sink sink) { sink_ = std::move(sink); }
 
+  // Sees every event, printed or not, until removed (the status counters); owner names it.
+  using Observer = std::function<void(const char* name, const QString& fields)>;
+  void addObserver(const void* owner, Observer observer);
+  void removeObserver(const void* owner);
+
 private:
   Trace();
   bool enabled_ = false;
   Sink sink_;
+  std::vector<std::pair<const void*, Observer>> observers_;
   qint64 startMs_;
 };
 

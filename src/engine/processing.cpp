@@ -125,6 +125,7 @@ bool Processing::acquireFrame() {
   step([&] { slot_.clear(); });
   if (grab != capture::Grab::New) return false;
   lastNewFrameMs_ = loop_.nowMs();
+  if (onNewFrame) onNewFrame();
   return true;
 }
 

@@ -58,6 +58,8 @@ public:
   // Text8), for the outputs that follow the passes rather than the hand-overs: a finger that
   // stands still writes an unchanged point, which runs no handler.
   std::function<void(bool point1, bool point2)> onPassDone;
+  // A new frame came from the source (at the start of a pass).
+  std::function<void()> onNewFrame;
 
   // "自动调解阀值" changed: the measurement starts afresh; cleared, the passes use the typed
   // threshold again and the shown one is emptied and hidden.

@@ -28,6 +28,8 @@ public:
     (void)keysym;
     return true;
   }
+  // The desktop it injects into is gone (the X server ended): it delivers nothing any more.
+  virtual bool lost() const { return false; }
 };
 
 class CursorReader {

@@ -96,6 +96,10 @@ QSize storedScreenSize(const QString& configured) {
   return width > 0 && height > 0 ? QSize(width, height) : QSize(1024, 768);
 }
 
+QString storedStatusAddress(const QString& configured) {
+  return ReadIniValue(configurationPath(configured), QString::fromUtf8(kSystem), QStringLiteral("状态端口"));
+}
+
 QString Configuration::path() const { return configurationPath(configFile_); }
 
 QString Configuration::read(const char* section, const char* key) const {
@@ -162,6 +166,7 @@ void Configuration::Command4_Click() {
   trace("config", "save " + file);
   const QString failure = writeAll();
   if (failure.isEmpty()) return;
+  if (saveFailed) saveFailed();
   std::fprintf(stderr, "vornix: the configuration could not be saved to %s: %s\n", qPrintable(file),
                qPrintable(failure));
   dialogs_.message(QStringLiteral("参数保存失败：") + failure);

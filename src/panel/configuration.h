@@ -31,6 +31,10 @@ QString defaultConfigurationPath(const QString& programFolder);
 // 1024 x 768 when the file stores none; read before the configuration is applied.
 QSize storedScreenSize(const QString& configured);
 
+// The status server's [HOST:]PORT stored under "系统"/"状态端口" by an installer ("" when
+// absent). The program reads it and never writes it; a save keeps it as it stands.
+QString storedStatusAddress(const QString& configured);
+
 class Configuration {
 public:
   // configFile: the file given on the command line, empty for the default; read at every use.
@@ -55,6 +59,8 @@ public:
   // Handed the TUIO target stored under "TUIO"/"目标" ("" when absent) at the end of every load.
   // An installer writes that key by hand; the save leaves it as it stands.
   std::function<void(const QString& target)> tuioTargetLoaded;
+  // Told of every save that did not reach the disk.
+  std::function<void()> saveFailed;
 
 private:
   QString path() const;

@@ -38,6 +38,8 @@ void XTestPointer::moveTo(int x, int y) {
   XSync(display, False);
 }
 
+bool XTestPointer::lost() const { return display_->lost(); }
+
 void XTestPointer::press() { button(true); }
 
 void XTestPointer::release() { button(false); }

@@ -22,6 +22,7 @@ public:
   // The keysym's key on the server's keyboard map.
   bool tapKey(const QString& keysym) override;
   QString name() const override { return QStringLiteral("x11"); }
+  bool lost() const override;
 
 private:
   explicit XTestPointer(std::shared_ptr<X11Display> display) : display_(std::move(display)) {}

@@ -31,12 +31,16 @@ void ServiceWatchdog::statusChanged(const QString& source) {
   send(QStringLiteral("STATUS=") + status);
 }
 
-bool ServiceWatchdog::alive() const {
+std::optional<QString> ServiceWatchdog::stall(qint64 limitMs) const {
   const qint64 now = loop_.nowMs();
-  const qint64 limit = intervalMs_ / 2;
-  if (tickStartedMs_ && now - *tickStartedMs_ > limit) return false;
-  return !f_.Timer1.timerEnabled() || now - lastTickEndedMs_ <= limit;
+  if (tickStartedMs_ && now - *tickStartedMs_ > limitMs)
+    return QStringLiteral("a pass has been running for %1 ms").arg(now - *tickStartedMs_);
+  if (f_.Timer1.timerEnabled() && now - lastTickEndedMs_ > limitMs)
+    return QStringLiteral("no pass has ended for %1 ms").arg(now - lastTickEndedMs_);
+  return std::nullopt;
 }
+
+bool ServiceWatchdog::alive() const { return !stall(intervalMs_ / 2); }
 
 void ServiceWatchdog::Ping_Timer() {
   if (alive()) send(QStringLiteral("WATCHDOG=1"));

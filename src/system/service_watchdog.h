@@ -32,6 +32,10 @@ public:
   void statusChanged(const QString& source);
   void Ping_Timer();
 
+  // Why the passes are not running, when a tick has been running for more than limitMs or none
+  // has ended for that long while the main tick is on; nothing while they run.
+  std::optional<QString> stall(qint64 limitMs) const;
+
 private:
   bool alive() const;
   void send(const QString& state) const;

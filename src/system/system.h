@@ -25,6 +25,7 @@
 #include "system/auto_calibration.h"
 #include "system/service_watchdog.h"
 #include "system/startup.h"
+#include "system/status_metrics.h"
 
 #include <QString>
 #include <QStringList>
@@ -96,6 +97,7 @@ T& required(T* port, const char* what) {
 class System final : public panel::PanelEvents {
 public:
   explicit System(Ports ports);
+  ~System() override;
   System(const System&) = delete;
   System& operator=(const System&) = delete;
 
@@ -119,6 +121,8 @@ public:
   output::MultiTouch multiTouch{f, server};
   output::ZoneActions zoneActions{ports.pointer, server};
   ServiceWatchdog watchdog{f, ports.loop, ports.notifyService, ports.watchdogIntervalMs};
+  // What the status server reports.
+  StatusMetrics metrics{ports.loop, statusReadouts()};
 
   // The start-up sequence, as the first event of the loop.
   void start();
@@ -132,6 +136,7 @@ public:
 
 private:
   void wire();
+  StatusReadouts statusReadouts();
 };
 
 }  // namespace vornix::system

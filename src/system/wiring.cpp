@@ -4,6 +4,7 @@
 #include "system/system.h"
 
 #include "base/text_rules.h"
+#include "base/trace.h"
 #include "capture/frm_document.h"
 #include "form/errors.h"
 
@@ -18,6 +19,22 @@ System::System(Ports p) : ports(p) {
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
   ports.loop.watch(watchdog.ping);
   ports.loop.watch(calibration.step);
+  Trace::instance().addObserver(this, [this](const char* name, const QString&) { metrics.traced(name); });
+}
+
+System::~System() { Trace::instance().removeObserver(this); }
+
+StatusReadouts System::statusReadouts() {
+  StatusReadouts readouts;
+  readouts.cameraUp = [this] {
+    if (!ports.document) return false;
+    const capture::CaptureComponent& source = ports.document->sdk2000();
+    return source.channelNumber(false) >= 0 && !source.finished();
+  };
+  readouts.tcpClients = [this] { return server.existing() ? server.existing()->connectionCount() : 0; };
+  readouts.pointerLost = [this] { return ports.pointer.backend().lost(); };
+  readouts.passesStalled = [this](qint64 limitMs) { return watchdog.stall(limitMs); };
+  return readouts;
 }
 
 void System::start() {
@@ -44,6 +61,7 @@ void System::wire() {
   };
   f.Timer3.onTimer = [this] {
     watchdog.statusChanged(ports.document ? ports.document->sdk2000().description() : QStringLiteral("none"));
+    metrics.meterRead(int(numericValue(f.Timer3.tag)));
     tick.Timer3_Timer();
   };
   watchdog.ping.onTimer = [this] { watchdog.Ping_Timer(); };
@@ -91,7 +109,12 @@ void System::wire() {
   f.Text10.onChange = [this] { relay.Text10_Change(); };
 
   // TUIO output follows the passes; its target may come from the configuration file.
-  processing.onPassDone = [this](bool point1, bool point2) { tuio.passDone(point1, point2); };
+  processing.onPassDone = [this](bool point1, bool point2) {
+    tuio.passDone(point1, point2);
+    metrics.passDone(int(numericValue(f.Label9.caption())), int(point1) + int(point2));
+  };
+  processing.onNewFrame = [this] { metrics.frameArrived(); };
+  configuration.saveFailed = [this] { metrics.configSaveFailed(); };
   configuration.tuioTargetLoaded = [this](const QString& target) { tuio.setStoredTarget(target); };
 
   // Configuration file, window commands and the pointer watchers.

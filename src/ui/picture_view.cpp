@@ -1,5 +1,7 @@
 #include "ui/picture_view.h"
 
+#include "ui/camera_snapshot.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -14,7 +16,6 @@ constexpr double kModelWidth = form::Picture::kWidth;
 constexpr double kModelHeight = form::Picture::kHeight;
 
 const QColor kBackground(0x1e, 0x22, 0x28);
-const QColor kPointColour(0xff, 0xd0, 0x30);
 const QColor kShapeColour(0xff, 0x40, 0x40);
 const QColor kZoneColour(0x30, 0xe0, 0xf0);
 const QColor kOutlineColour(0x40, 0xe0, 0xff);
@@ -127,10 +128,7 @@ void PictureView::placeShape(ShapeMarker& marker) {
 void PictureView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), kBackground);
-  if (picture_.hasImage()) painter.drawImage(rect(), picture_.image());
-
-  painter.setPen(kPointColour);
-  for (const QPoint& pixel : picture_.points()) painter.drawPoint(toViewPixels(pixel));
+  paintPicture(painter, picture_, rect());
 
   if (zones) {
     const std::vector<QRect> all = zones();

@@ -22,9 +22,9 @@
 #include "platform/v4l2_devices.h"
 #include "platform/x11_display.h"
 #include "platform/x11_screen_grabber.h"
+#include "ui/camera_snapshot.h"
 #include "ui/panel_window.h"
 #include "ui/pattern_window.h"
-#include "ui/camera_snapshot.h"
 #include "ui/qt_dialogs.h"
 #include "ui/server_window.h"
 

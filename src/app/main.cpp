@@ -19,6 +19,7 @@
 #include "platform/qt_serial_port.h"
 #include "platform/service_manager.h"
 #include "platform/v4l2_devices.h"
+#include "platform/websocket_touch_feed.h"
 #include "ui/panel_window.h"
 #include "ui/qt_dialogs.h"
 #include "ui/server_window.h"
@@ -75,6 +76,13 @@ int main(int argc, char** argv) {
   std::unique_ptr<ui::ServerWindow> serverWindow;
   platform::QtSerialPort serial(options.serialDevices);
   platform::LibloTuioTransport tuio;
+  platform::WebSocketTouchFeed touchFeed;
+  if (options.websocket) {
+    const QString failure = touchFeed.listen(*options.websocket);
+    if (!failure.isEmpty())
+      std::fprintf(stderr, "vornix: --websocket %s: %s; no touch feed\n", qPrintable(options.websocket->text()),
+                   qPrintable(failure));
+  }
 
   system::Ports ports{loop, dialogs, pointer, &document};
   ports.configFile = options.configFile;
@@ -83,6 +91,8 @@ int main(int argc, char** argv) {
   ports.multiTouchPort = options.multiTouchPort;
   ports.tuio = &tuio;
   ports.tuioTarget = options.tuio;
+  if (options.websocket) ports.touchFeed = &touchFeed;
+  ports.trackBlobs = options.blobs;
   ports.exitAtEnd = options.exitAtEnd;
   ports.startDetached = platform::startDetached;
   ports.hostAddress = platform::localIPv4Address();

@@ -36,10 +36,16 @@ ParseResult parseOptions(const QStringList& arguments) {
       "sizes, stable /dev/v4l paths for --source) and exit.");
   const QCommandLineOption tuio("tuio", "Send TUIO 1.1 cursors over UDP to [HOST:]PORT (host "
                                  "127.0.0.1 when omitted; 3333 is the usual port).", "[HOST:]PORT");
+  const QCommandLineOption websocket("websocket", "Serve every frame's touches as JSON over WebSocket on "
+                                      "[HOST:]PORT (host 127.0.0.1 when omitted); share/web/touches.html shows them.",
+                                      "[HOST:]PORT");
+  const QCommandLineOption blobs("blobs", "Track every blob with a lasting identity (as 多点跟踪=1 in "
+                                 "section 多点触摸) for TUIO, the WebSocket feed and the trace.");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
   parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, headless, trace, help, version});
   parser.addOption(listSources);
+  parser.addOptions({websocket, blobs});
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -95,6 +101,16 @@ ParseResult parseOptions(const QStringList& arguments) {
     }
     result.options.tuio = *target;
   }
+  if (parser.isSet(websocket)) {
+    const auto address = output::parseTuioTarget(parser.value(websocket));
+    if (!address) {
+      std::fprintf(stderr, "vornix: --websocket %s: %s\n", qPrintable(parser.value(websocket)), qPrintable(address.failure().text));
+      result.exitStatus = 2;
+      return result;
+    }
+    result.options.websocket = *address;
+  }
+  result.options.blobs = parser.isSet(blobs);
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {
     std::fprintf(stderr, "vornix: --pointer must be one of auto, x11, uinput, none (got '%s')\n",

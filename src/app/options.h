@@ -28,6 +28,9 @@ struct Options {
   bool listSources = false;  // print the video capture devices and end
   // Where TUIO bundles go; none: where the configuration file says, if anywhere.
   std::optional<output::TuioTarget> tuio;
+  // Where the WebSocket touch feed listens; none: no feed.
+  std::optional<output::TuioTarget> websocket;
+  bool blobs = false;  // track every blob ("多点跟踪") whatever the configuration file says
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

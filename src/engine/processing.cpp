@@ -66,6 +66,7 @@ Processing::ScanFields Processing::readScanFields() {
   step([&] { scan.x3 = int16OfText(f_.Text1[3]); });
   step([&] { scan.y3 = int16OfText(f_.Text2[3]); });
   step([&] { scan.threshold = int16OfText(f_.Text4); });
+  scanInUse_ = {ScanArea{scan.x0, scan.y0, scan.x3, scan.y3, 1}, scan.threshold};
   return scan;
 }
 
@@ -102,6 +103,7 @@ bool Processing::applyAutomaticThreshold(ScanFields& scan) {
       autoThreshold_.pass(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()),
                           ScanArea{scan.x0, scan.y0, scan.x3, scan.y3, 1}, !f_.Option3[2].selected());
   scan.threshold = reading.threshold;
+  scanInUse_.threshold = reading.threshold;
   step([&] { f_.Label27.setCaption(decimalText(reading.threshold)); });
   if (reading.moved) trace("threshold", decimalText(reading.threshold));
   if (reading.relearn) {

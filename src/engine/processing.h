@@ -4,6 +4,7 @@
 
 #include "capture/frame_slot.h"
 #include "engine/auto_threshold.h"
+#include "engine/detector.h"
 #include "form/event_loop.h"
 #include "panel/mainfrm.h"
 
@@ -59,6 +60,14 @@ public:
   // found ("1" point 1, "2" both); without one it found none, whatever Label20 still reads.
   void twoPointPassDone(bool rowFound);
 
+  // The scan area's corners and the threshold the latest pass used (the measured threshold
+  // while "自动调解阀值" is on).
+  struct ScanInUse {
+    ScanArea area;
+    int threshold = 0;
+  };
+  const ScanInUse& scanInUse() const { return scanInUse_; }
+
 private:
   // The corners of the scanned area and the threshold, each read as a 16-bit integer; a field
   // that does not fit counts as 0 for the pass.
@@ -100,6 +109,7 @@ private:
   output::PointerDispatch& dispatch_;
   std::optional<qint64> lastNewFrameMs_;
   AutoThreshold autoThreshold_;
+  ScanInUse scanInUse_;
 
   static constexpr qint64 kFramesStoppedMs = 1000;
 };

@@ -54,6 +54,10 @@ public:
   // Handed the TUIO target stored under "TUIO"/"目标" ("" when absent) at the end of every load.
   // An installer writes that key by hand; the save leaves it as it stands.
   std::function<void(const QString& target)> tuioTargetLoaded;
+  // Runs at the end of every load, for the settings that live in the file only (read them with
+  // storedText); the save leaves them as they stand.
+  std::function<void()> loaded;
+  QString storedText(const char* section, const char* key) const { return read(section, key); }
 
 private:
   QString path() const;

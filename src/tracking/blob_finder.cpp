@@ -4,8 +4,53 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#include <emmintrin.h>
 
 namespace vornix::tracking {
+
+namespace {
+
+// One row against the finder's own background (red in 16.16 fixed point): marks in mask the
+// samples whose red differs by more than threshold, lets the background learn, and returns how
+// many differ. Four samples at a time with SSE2.
+std::size_t learnRow(const std::uint32_t* pixels, std::int32_t* background, std::uint8_t* mask, int w, int threshold) {
+  constexpr int kLearnShift = 5, kAbsorbShift = 13;  // kLearnRate and kAbsorbRate
+  static_assert(BlobFinder::kLearnRate == 1.0f / (1 << kLearnShift) && BlobFinder::kAbsorbRate == 1.0f / (1 << kAbsorbShift));
+  // Any threshold of 255 or more lets nothing differ, any below 0 everything.
+  const std::int32_t limit = std::clamp(threshold, -1, 255) * (1 << BlobFinder::kFractionBits);
+  std::size_t differing = 0;
+  int x = 0;
+  const __m128i redMask = _mm_set1_epi32(0xFF), limits = _mm_set1_epi32(limit);
+  for (; x + 4 <= w; x += 4) {
+    const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + x));
+    const __m128i red = _mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(px, 16), redMask), BlobFinder::kFractionBits);
+    __m128i* bgAt = reinterpret_cast<__m128i*>(background + x);
+    const __m128i bg = _mm_loadu_si128(bgAt);
+    const __m128i d = _mm_sub_epi32(red, bg);
+    const __m128i sign = _mm_srai_epi32(d, 31);
+    const __m128i magnitude = _mm_sub_epi32(_mm_xor_si128(d, sign), sign);
+    const __m128i differs = _mm_cmpgt_epi32(magnitude, limits);
+    const __m128i step = _mm_or_si128(_mm_and_si128(differs, _mm_srai_epi32(d, kAbsorbShift)),
+                                      _mm_andnot_si128(differs, _mm_srai_epi32(d, kLearnShift)));
+    _mm_storeu_si128(bgAt, _mm_add_epi32(bg, step));
+    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(differs, differs), differs);
+    const int flags = _mm_cvtsi128_si32(bytes);
+    std::memcpy(mask + x, &flags, 4);
+    differing += std::size_t(__builtin_popcount(_mm_movemask_ps(_mm_castsi128_ps(differs))));
+  }
+  for (; x < w; ++x) {
+    const std::int32_t d = (std::int32_t((pixels[x] >> 16) & 0xFF) << BlobFinder::kFractionBits) - background[x];
+    const bool differs = std::abs(d) > limit;
+    mask[x] = differs ? 0xFF : 0;
+    differing += differs;
+    background[x] += d >> (differs ? kAbsorbShift : kLearnShift);
+  }
+  return differing;
+}
+
+}  // namespace
 
 struct BlobFinder::Labels {
   cv::Mat labels, stats, centroids;
@@ -42,31 +87,24 @@ std::vector<Blob> BlobFinder::find(const FrameView& current, const FrameView* re
     if (fresh) {
       width_ = current.width();
       height_ = current.height();
-      background_.assign(std::size_t(width_) * height_, 0.0f);
+      background_.assign(std::size_t(width_) * height_, 0);
     }
-    const float limit = float(threshold);
     for (int y = 0; y < h; ++y) {
-      const uchar* now = current.pixelRow(scan.y() + y) + scan.x() * 4 + 2;
-      float* background = background_.data() + std::size_t(scan.y() + y) * width_ + scan.x();
+      const auto* pixels = reinterpret_cast<const std::uint32_t*>(current.pixelRow(scan.y() + y)) + scan.x();
+      std::int32_t* background = background_.data() + std::size_t(scan.y() + y) * width_ + scan.x();
       std::uint8_t* m = mask_.data() + std::size_t(y) * w;
       if (fresh) {
-        for (int x = 0; x < w; ++x) background[x] = now[x * 4];
+        for (int x = 0; x < w; ++x) background[x] = std::int32_t((pixels[x] >> 16) & 0xFF) << kFractionBits;
         std::fill(m, m + w, 0);
         continue;
       }
-      for (int x = 0; x < w; ++x) {
-        const float difference = float(now[x * 4]) - background[x];
-        const bool differs = std::abs(difference) > limit;
-        m[x] = differs;
-        differing += differs;
-        background[x] += difference * (differs ? kAbsorbRate : kLearnRate);
-      }
+      differing += learnRow(pixels, background, m, w, threshold);
     }
     if (differing > kGlobalChangeShare * w * h) {
       for (int y = 0; y < h; ++y) {
-        const uchar* now = current.pixelRow(scan.y() + y) + scan.x() * 4 + 2;
-        float* background = background_.data() + std::size_t(scan.y() + y) * width_ + scan.x();
-        for (int x = 0; x < w; ++x) background[x] = now[x * 4];
+        const auto* pixels = reinterpret_cast<const std::uint32_t*>(current.pixelRow(scan.y() + y)) + scan.x();
+        std::int32_t* background = background_.data() + std::size_t(scan.y() + y) * width_ + scan.x();
+        for (int x = 0; x < w; ++x) background[x] = std::int32_t((pixels[x] >> 16) & 0xFF) << kFractionBits;
       }
       return {};
     }

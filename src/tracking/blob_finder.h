@@ -31,6 +31,7 @@ public:
   // 1.2 times the threshold stays above it for 1500 frames, 75 s).
   static constexpr float kLearnRate = 1.0f / 32;
   static constexpr float kAbsorbRate = 1.0f / 8192;
+  static constexpr int kFractionBits = 16;
   // More than this share of the scan area differing at once is a change of the whole scene (a
   // light switched on, the camera knocked): the background starts again from this frame.
   static constexpr double kGlobalChangeShare = 0.5;
@@ -51,7 +52,7 @@ public:
 
 private:
   struct Labels;
-  std::vector<float> background_;
+  std::vector<std::int32_t> background_;  // red, kFractionBits below the point
   int width_ = 0;
   int height_ = 0;
   std::vector<std::uint8_t> mask_;

@@ -14,7 +14,7 @@ packages=(
   fonts-wqy-zenhei
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   python3 python3-tk python3-serial python3-websockets
-  socat ffmpeg iproute2 gstreamer1.0-plugins-base
+  socat ffmpeg iproute2 gstreamer1.0-plugins-base chromium
   dpkg-dev file help2man desktop-file-utils systemd
 )
 

@@ -23,6 +23,7 @@ std::size_t learnRow(const std::uint32_t* pixels, std::int32_t* background, std:
   std::size_t differing = 0;
   int x = 0;
   const __m128i redMask = _mm_set1_epi32(0xFF), limits = _mm_set1_epi32(limit);
+  __m128i counts = _mm_setzero_si128();  // differing samples per lane
   for (; x + 4 <= w; x += 4) {
     const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + x));
     const __m128i red = _mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(px, 16), redMask), BlobFinder::kFractionBits);
@@ -38,8 +39,11 @@ std::size_t learnRow(const std::uint32_t* pixels, std::int32_t* background, std:
     const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(differs, differs), differs);
     const int flags = _mm_cvtsi128_si32(bytes);
     std::memcpy(mask + x, &flags, 4);
-    differing += std::size_t(__builtin_popcount(_mm_movemask_ps(_mm_castsi128_ps(differs))));
+    counts = _mm_sub_epi32(counts, differs);
   }
+  alignas(16) std::int32_t lanes[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes), counts);
+  differing += std::size_t(lanes[0]) + std::size_t(lanes[1]) + std::size_t(lanes[2]) + std::size_t(lanes[3]);
   for (; x < w; ++x) {
     const std::int32_t d = (std::int32_t((pixels[x] >> 16) & 0xFF) << BlobFinder::kFractionBits) - background[x];
     const bool differs = std::abs(d) > limit;

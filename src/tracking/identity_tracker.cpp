@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 namespace vornix::tracking {
 
@@ -65,19 +66,44 @@ const TrackedFrame& IdentityTracker::update(const std::vector<Blob>& blobs, doub
   endedByClear_.clear();
 
   const std::vector<int> blobOfTrack = match(blobs);
+  // Visitors walking through each other are one blob for a while: a track left without a blob
+  // whose expected position lies in a blob another track continues as is hidden there, and
+  // every track in such a blob goes on along its own way until they part.
+  std::vector<int> tracksIn(blobs.size(), 0), hiddenIn(tracks_.size(), -1);
+  for (std::size_t t = 0; t < tracks_.size(); ++t)
+    if (blobOfTrack[t] >= 0) ++tracksIn[blobOfTrack[t]];
+  for (std::size_t t = 0; t < tracks_.size(); ++t) {
+    if (blobOfTrack[t] >= 0 || tracks_[t].hidden >= kMaxHiddenFrames) continue;
+    for (std::size_t b = 0; b < blobs.size(); ++b)
+      if (tracksIn[b] > 0 && QRectF(blobs[b].box).adjusted(-2, -2, 2, 2).contains(tracks_[t].expected())) {
+        hiddenIn[t] = int(b);
+        ++tracksIn[b];
+        break;
+      }
+  }
+
   std::vector<bool> continued(blobs.size(), false);
   std::vector<Track> kept;
   for (std::size_t t = 0; t < tracks_.size(); ++t) {
     Track& track = tracks_[t];
-    if (blobOfTrack[t] >= 0) {
-      const Blob& blob = blobs[blobOfTrack[t]];
-      continued[blobOfTrack[t]] = true;
+    const int b = blobOfTrack[t] >= 0 ? blobOfTrack[t] : hiddenIn[t];
+    if (b >= 0 && tracksIn[b] > 1) {
+      track.position = track.expected();
+      track.box = QRectF(blobs[b].box);
+      track.box.moveCenter(track.position);
+      track.missed = 0;
+      ++track.hidden;
+      if (blobOfTrack[t] >= 0) continued[b] = true;
+    } else if (b >= 0) {
+      const Blob& blob = blobs[b];
+      continued[b] = true;
       const QPointF moved = (blob.centre - track.position) / (track.missed + 1);
       track.step = (track.step + moved) / 2;
       track.position = blob.centre;
       track.box = blob.box;
       track.area = blob.area;
       track.missed = 0;
+      track.hidden = 0;
     } else if (++track.missed > p_.keepFrames) {
       frame_.ended.push_back(track.id);
       continue;
@@ -87,7 +113,7 @@ const TrackedFrame& IdentityTracker::update(const std::vector<Blob>& blobs, doub
   tracks_ = std::move(kept);
   for (std::size_t b = 0; b < blobs.size(); ++b) {
     if (continued[b]) continue;
-    tracks_.push_back(Track{++lastId_, blobs[b].centre, {}, blobs[b].box, blobs[b].area, 0,
+    tracks_.push_back(Track{++lastId_, blobs[b].centre, {}, blobs[b].box, blobs[b].area, 0, 0,
                             OneEuroFilter(p_.smoothing), OneEuroFilter(p_.smoothing)});
   }
 

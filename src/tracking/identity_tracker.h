@@ -3,7 +3,8 @@
 // blobs followed so far by the least total distance from where each was expected (the last
 // position moved on by its recent step), within a maximum jump; a blob that vanishes keeps its
 // identity, expected on along its way, for a few frames, so a flicker or two visitors crossing
-// do not renumber it. Positions are smoothed with the 1€ filter.
+// do not renumber it; visitors who walk through each other, one blob for a while, each go on
+// along their way until they part. Positions are smoothed with the 1€ filter.
 
 #include "tracking/blob_finder.h"
 #include "tracking/one_euro_filter.h"
@@ -60,11 +61,15 @@ private:
     QRectF box;
     int area = 0;
     int missed = 0;
+    int hidden = 0;  // frames it has shared a blob with others
     OneEuroFilter x, y;
     QPointF expected() const { return position + step * (missed + 1); }
   };
 
   std::vector<int> match(const std::vector<Blob>& blobs) const;
+
+  // How long visitors may walk as one blob and still be told apart when they part.
+  static constexpr int kMaxHiddenFrames = 40;
 
   TrackingParameters p_;
   std::vector<Track> tracks_;

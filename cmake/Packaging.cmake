@@ -8,6 +8,8 @@ set(VORNIX_INSTALLED_PROGRAM ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_B
 
 install(TARGETS vornix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY share/demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vornix/demo)
+# The page that shows the WebSocket touch feed (--websocket) in a browser.
+install(FILES share/web/touches.html DESTINATION ${CMAKE_INSTALL_DATADIR}/vornix/web)
 install(FILES share/desktop/vornix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES share/desktop/vornix.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 # udev and systemd read these below /usr/lib, never below a multiarch library folder.

@@ -3,8 +3,8 @@
 
     make_clips.py OUTDIR [--no-video] [--fps=N,...] [NAME ...]
 
-For each clip NAME ("blob", "drag", "hop", "stripe", "pinch", "laser", "zones"; all when none
-is named)
+For each clip NAME ("blob", "drag", "hop", "stripe", "pinch", "laser", "zones", "walkers2",
+"walkers4", "walkers8"; all when none is named)
 it writes
     OUTDIR/NAME/frames/0000.png ...   the frames, 320 x 240 RGB
     OUTDIR/NAME.mkv                   the same frames, FFV1 (lossless, pixel values survive),
@@ -35,6 +35,12 @@ and comes back; a white flash while it is gone (mode 4). The description gives t
 in every frame ("dot", null where there is none) and the frames of the flash.
 "zones": the surface, empty, then the square (40 pixels a side) standing in the zone
 20,20,80,80, gone, then standing in the zone 200,120,80,80 (mode 5).
+"walkersN": N visitors seen from above, light discs 16 pixels wide, that walk straight at
+different speeds and turn back at the edges, so that their paths cross again and again, some
+passing far apart, some close, some through each other; there from the second frame (the first
+is the empty surface), 200 frames. The description gives every walker's centre in every frame
+("walkers": per frame, [x, y] per walker) and its "width". The surface's noise repeats every 8
+frames here.
 
 The surface carries a little fixed noise on red (at most +-2), far below the threshold of 60;
 the square and the fingers differ from it by more than 100.
@@ -247,6 +253,50 @@ def zones_clip():
             rows.append(bytes(row))
         frames.append(rows)
     return frames, {"square": corners, "side": 40}
+WALKER = 16  # a walker's width in pixels
+WALKER_FRAMES = 200
+
+
+def walker_paths(count):
+    """Per frame, the centres of count walkers: they start around the middle heading roughly
+    across it, at 2 to 2.75 pixels a frame, and turn back at the edges."""
+    radius = WALKER / 2
+    walkers = []
+    for i in range(count):
+        angle = 2 * math.pi * (i + 0.5) / count
+        heading = angle + math.pi + 0.35 * (i % 3 - 1)
+        speed = 2.0 + 0.25 * (i % 4)
+        walkers.append([160 + 100 * math.cos(angle), 120 + 75 * math.sin(angle),
+                        speed * math.cos(heading), speed * math.sin(heading)])
+    paths = []
+    for _ in range(WALKER_FRAMES):
+        paths.append([[round(w[0], 2), round(w[1], 2)] for w in walkers])
+        for w in walkers:
+            for axis, size in ((0, WIDTH), (1, HEIGHT)):
+                w[axis] += w[axis + 2]
+                low, high = radius + 2, size - radius - 3
+                if not low <= w[axis] <= high:
+                    w[axis + 2] = -w[axis + 2]
+                    w[axis] = min(max(w[axis], low), high)
+    return paths
+
+
+def walkers_clip(count):
+    paths = walker_paths(count)
+    surfaces = [[bytes(surface_row(f, y)) for y in range(HEIGHT)] for f in range(8)]
+    radius = WALKER / 2
+    frames = []
+    for f, centres in enumerate(paths):
+        rows = [bytearray(r) for r in surfaces[f % 8]]
+        if f > 0:
+            for cx, cy in centres:
+                for y in range(math.ceil(cy - radius), math.floor(cy + radius) + 1):
+                    half = math.sqrt(max(radius * radius - (y - cy) ** 2, 0))
+                    left, right = math.ceil(cx - half), math.floor(cx + half)
+                    if 0 <= y < HEIGHT and right >= left:
+                        rows[y][3 * left:3 * (right + 1)] = b"\xf0\xe6\xdc" * (right + 1 - left)
+        frames.append([bytes(r) for r in rows])
+    return frames, {"width": WALKER, "walkers": [None] + paths[1:]}
 
 
 def encode(folder, rate, target):
@@ -287,7 +337,9 @@ def write_clip(outdir, name, clip, video, rates):
 def main(argv):
     clips = {"blob": lambda: square_frames(blob_clip()), "drag": lambda: square_frames(drag_clip()),
              "hop": lambda: square_frames(hop_clip()), "stripe": stripe_clip, "pinch": pinch_clip,
-             "laser": laser_clip, "zones": zones_clip}
+             "laser": laser_clip, "zones": zones_clip,
+             "walkers2": lambda: walkers_clip(2), "walkers4": lambda: walkers_clip(4),
+             "walkers8": lambda: walkers_clip(8)}
     args = [a for a in argv[1:] if not a.startswith("--")]
     unknown = [name for name in args[1:] if name not in clips]
     if not args or unknown:

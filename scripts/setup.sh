@@ -6,15 +6,15 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
-  qt6-base-dev qt6-serialport-dev qt6-httpserver-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-httpserver-dev qt6-websockets-dev libgl-dev
   libopencv-dev
   libxtst-dev libx11-dev libxrandr-dev libevdev-dev
   liblo-dev liblo-tools libsystemd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-zenhei
   xvfb xauth xdotool x11-apps x11-utils imagemagick
-  python3 python3-tk python3-serial python3-prometheus-client
-  socat ffmpeg iproute2 gstreamer1.0-plugins-base
+  python3 python3-tk python3-serial python3-prometheus-client python3-websockets
+  socat ffmpeg iproute2 gstreamer1.0-plugins-base chromium
   dpkg-dev file help2man desktop-file-utils systemd
 )
 

@@ -23,6 +23,7 @@
 #include "platform/x11_display.h"
 #include "platform/x11_screen_grabber.h"
 #include "ui/camera_snapshot.h"
+#include "platform/websocket_touch_feed.h"
 #include "ui/panel_window.h"
 #include "ui/pattern_window.h"
 #include "ui/qt_dialogs.h"
@@ -118,6 +119,13 @@ int main(int argc, char** argv) {
   std::unique_ptr<ui::ServerWindow> serverWindow;
   platform::QtSerialPort serial(options.serialDevices);
   platform::LibloTuioTransport tuio;
+  platform::WebSocketTouchFeed touchFeed;
+  if (options.websocket) {
+    const QString failure = touchFeed.listen(*options.websocket);
+    if (!failure.isEmpty())
+      std::fprintf(stderr, "vornix: --websocket %s: %s; no touch feed\n", qPrintable(options.websocket->text()),
+                   qPrintable(failure));
+  }
 
   std::unique_ptr<ui::PatternWindow> patternWindow;
   if (!options.headless || patternOnDisplay) patternWindow = std::make_unique<ui::PatternWindow>();
@@ -131,6 +139,8 @@ int main(int argc, char** argv) {
   ports.multiTouchPort = options.multiTouchPort;
   ports.tuio = &tuio;
   ports.tuioTarget = options.tuio;
+  if (options.websocket) ports.touchFeed = &touchFeed;
+  ports.trackBlobs = options.blobs;
   ports.exitAtEnd = options.exitAtEnd;
   ports.startDetached = platform::startDetached;
   ports.hostAddress = platform::localIPv4Address();

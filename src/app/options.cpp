@@ -46,11 +46,17 @@ ParseResult parseOptions(const QStringList& arguments) {
       "mouse range for the camera, and the corners, the grid and the mapping found are saved.");
   const QCommandLineOption status("status", "Serve /metrics (Prometheus), /health and /snapshot.png over HTTP "
                                    "on [HOST:]PORT (host 127.0.0.1 when omitted). Default: off.", "[HOST:]PORT");
+  const QCommandLineOption websocket("websocket", "Serve every frame's touches as JSON over WebSocket on "
+                                      "[HOST:]PORT (host 127.0.0.1 when omitted); share/web/touches.html shows them.",
+                                      "[HOST:]PORT");
+  const QCommandLineOption blobs("blobs", "Track every blob with a lasting identity (as 多点跟踪=1 in "
+                                 "section 多点触摸) for TUIO, the WebSocket feed and the trace.");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
   parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, status, headless, trace, help, version});
   parser.addOption(listSources);
   parser.addOption(calibrate);
+  parser.addOptions({websocket, blobs});
 
   ParseResult result;
   if (!parser.parse(arguments)) {
@@ -125,6 +131,16 @@ ParseResult parseOptions(const QStringList& arguments) {
     }
     result.options.status = *address;
   }
+  if (parser.isSet(websocket)) {
+    const auto address = output::parseTuioTarget(parser.value(websocket));
+    if (!address) {
+      std::fprintf(stderr, "vornix: --websocket %s: %s\n", qPrintable(parser.value(websocket)), qPrintable(address.failure().text));
+      result.exitStatus = 2;
+      return result;
+    }
+    result.options.websocket = *address;
+  }
+  result.options.blobs = parser.isSet(blobs);
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {
     std::fprintf(stderr, "vornix: --pointer must be one of auto, x11, uinput, none (got '%s')\n",

@@ -32,6 +32,9 @@ struct Options {
   // Where the status server listens (same [HOST:]PORT form); none: where the configuration file
   // says, if anywhere.
   std::optional<output::TuioTarget> status;
+  // Where the WebSocket touch feed listens; none: no feed.
+  std::optional<output::TuioTarget> websocket;
+  bool blobs = false;  // track every blob ("多点跟踪") whatever the configuration file says
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

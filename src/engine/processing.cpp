@@ -79,6 +79,7 @@ Processing::ScanFields Processing::readScanFields() {
     scan.x3 = std::min(kFrameWidth - 1, int(std::ceil(bounds.right())));
     scan.y3 = std::min(kFrameHeight - 1, int(std::ceil(bounds.bottom())));
   }
+  scanInUse_ = {ScanArea{scan.x0, scan.y0, scan.x3, scan.y3, 1}, scan.threshold};
   return scan;
 }
 
@@ -147,6 +148,7 @@ bool Processing::applyAutomaticThreshold(ScanFields& scan) {
       autoThreshold_.pass(FrameView(f_.Picture1.image()), FrameView(f_.Picture2.image()),
                           ScanArea{scan.x0, scan.y0, scan.x3, scan.y3, 1}, !f_.Option3[2].selected());
   scan.threshold = reading.threshold;
+  scanInUse_.threshold = reading.threshold;
   step([&] { f_.Label27.setCaption(decimalText(reading.threshold)); });
   if (reading.moved) trace("threshold", decimalText(reading.threshold));
   if (reading.relearn) {

@@ -5,6 +5,7 @@
 #include "capture/frame_slot.h"
 #include "engine/auto_threshold.h"
 #include "engine/zone_watch.h"
+#include "engine/detector.h"
 #include "form/event_loop.h"
 #include "panel/mainfrm.h"
 
@@ -69,6 +70,14 @@ public:
   // found ("1" point 1, "2" both); without one it found none, whatever Label20 still reads.
   void twoPointPassDone(bool rowFound);
 
+  // The scan area's corners and the threshold the latest pass used (the measured threshold
+  // while "自动调解阀值" is on).
+  struct ScanInUse {
+    ScanArea area;
+    int threshold = 0;
+  };
+  const ScanInUse& scanInUse() const { return scanInUse_; }
+
 private:
   // The corners of the scanned area and the threshold, each read as a 16-bit integer; a field
   // that does not fit counts as 0 for the pass. Under a correction the area is the bounding
@@ -117,6 +126,7 @@ private:
   std::optional<qint64> lastSpotMs_;
   AutoThreshold autoThreshold_;
   ZoneWatch zoneWatch_;
+  ScanInUse scanInUse_;
 
   static constexpr qint64 kFramesStoppedMs = 1000;
   // A laser spot seen again after this long without one is a new shot and clicks.

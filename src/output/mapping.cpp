@@ -5,6 +5,7 @@
 #include "form/errors.h"
 #include "output/grid_transform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -21,6 +22,38 @@ const char* const kNotConvex = "四个校正点不构成凸四边形，映射算
 
 QRectF mouseRange(const panel::MAINFRM& f) {
   return QRectF(f.Text3[0].value(), f.Text3[1].value(), f.Text3[2].value(), f.Text3[3].value());
+}
+
+namespace {
+
+Corners cornersOf(const panel::MAINFRM& f) {
+  Corners camera;
+  for (int i = 0; i < 4; ++i) camera[i] = QPointF(f.Text1[i].value(), f.Text2[i].value());
+  return camera;
+}
+
+}  // namespace
+
+std::optional<QPointF> correctedPoint(const panel::MAINFRM& f, QPointF camera) {
+  if (f.Option2[1].selected()) return perspectivePoint(cornersOf(f), mouseRange(f), camera);
+  if (f.Option2[2].selected()) return gridPoint(f.calibrationGrid, mouseRange(f), camera);
+  return std::nullopt;
+}
+
+QPointF screenPoint(const panel::MAINFRM& f, QPointF camera) {
+  const QRectF range = mouseRange(f);
+  QPointF screen;
+  if (const std::optional<QPointF> corrected = correctedPoint(f, camera)) {
+    screen = *corrected;
+  } else {
+    const Corners c = cornersOf(f);
+    screen = QPointF((camera.x() - c[0].x()) * range.width() / (c[3].x() - c[0].x()) + range.left(),
+                     (camera.y() - c[0].y()) * range.height() / (c[3].y() - c[0].y()) + range.top());
+  }
+  const auto within = [](double v, double low, double length) {
+    return std::isfinite(v) ? std::clamp(v, low, low + length) : low;
+  };
+  return QPointF(within(screen.x(), range.left(), range.width()), within(screen.y(), range.top(), range.height()));
 }
 
 void Mapping::Option1_Click(int index) {
@@ -51,11 +84,7 @@ void Mapping::Option2_Click(int index) {
   if (!trapezoid && (armed == 1 || armed == 2)) f_.Option1[4].setSelected(true);
 }
 
-Corners Mapping::corners() const {
-  Corners camera;
-  for (int i = 0; i < 4; ++i) camera[i] = QPointF(f_.Text1[i].value(), f_.Text2[i].value());
-  return camera;
-}
+Corners Mapping::corners() const { return cornersOf(f_); }
 
 void Mapping::Picture1_MouseDown(double x, double y) {
   const double step = numericValue(f_.Option1[0].tag);
@@ -113,10 +142,7 @@ void Mapping::mapPoint(std::int16_t xc, std::int16_t yc, bool second) {
   std::int16_t mx = 0;
   std::int16_t my = 0;
   std::optional<QPointF> corrected;
-  if (f_.Option2[1].selected())
-    step([&] { corrected = perspectivePoint(corners(), mouseRange(f_), QPointF(xc, yc)); });
-  else if (f_.Option2[2].selected())
-    step([&] { corrected = gridPoint(f_.calibrationGrid, mouseRange(f_), QPointF(xc, yc)); });
+  step([&] { corrected = correctedPoint(f_, QPointF(xc, yc)); });
   if (corrected) {
     step([&] { mx = int16Of(corrected->x()); });
     step([&] { my = int16Of(corrected->y()); });

@@ -14,11 +14,21 @@
 #include "panel/mainfrm.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace vornix::output {
 
 // The mouse activity range: left, top, width and height from Text3(0..3), read afresh.
 QRectF mouseRange(const panel::MAINFRM& f);
+
+// The point of the range a camera point shows under the selected correction; none under
+// 矩形校正, or while the correction cannot be used (the rectangle's mapping then applies).
+std::optional<QPointF> correctedPoint(const panel::MAINFRM& f, QPointF camera);
+
+// The screen point of a camera point under the selected mapping, held within the mouse range,
+// unrounded: the entry for outputs that carry many points (the hand-overs keep movemouse's
+// 16-bit rules).
+QPointF screenPoint(const panel::MAINFRM& f, QPointF camera);
 
 class Mapping {
 public:

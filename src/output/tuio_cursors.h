@@ -6,6 +6,7 @@
 #include <QPointF>
 
 #include <array>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -34,6 +35,11 @@ public:
   // cursors present, point 1's before point 2's.
   const std::vector<TuioCursor>& update(const Points& points, qint64 timeMs);
 
+  // Takes points that come with identities (the tracked blobs): each identity is one cursor and
+  // its session id. Returns the cursors in the order of the points.
+  using IdentifiedPoint = std::pair<qint32, QPointF>;
+  const std::vector<TuioCursor>& update(const std::vector<IdentifiedPoint>& points, qint64 timeMs);
+
   const std::vector<TuioCursor>& present() const { return present_; }
 
 private:
@@ -42,7 +48,11 @@ private:
     float speed = 0;
   };
 
+  // Moves a cursor to (x, y), seconds after its last position.
+  static void move(Tracked& tracked, float x, float y, double seconds);
+
   std::array<std::optional<Tracked>, kPoints> tracked_;
+  std::map<qint32, Tracked> identified_;
   qint64 lastTimeMs_ = 0;
   qint32 lastSessionId_ = 0;
   std::vector<TuioCursor> present_;

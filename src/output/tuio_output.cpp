@@ -63,7 +63,17 @@ void TuioOutput::passDone(bool point1, bool point2) {
   TuioCursors::Points points;
   if (point1) points[0] = normalisedPoint(0);
   if (point2) points[1] = normalisedPoint(2);
-  const TuioBundle bundle{source_, cursors_.update(points, now), sent_ + 1};
+  send(cursors_.update(points, now), now);
+}
+
+void TuioOutput::blobsDone(const std::vector<TuioCursors::IdentifiedPoint>& blobs) {
+  if (!target_ || !transport_) return;
+  const qint64 now = loop_.nowMs();
+  send(cursors_.update(blobs, now), now);
+}
+
+void TuioOutput::send(const std::vector<TuioCursor>& cursors, qint64 now) {
+  const TuioBundle bundle{source_, cursors, sent_ + 1};
   if (now < retryAtMs_) return;
 
   const TuioTransport::SendResult result = transport_->send(bundle);

@@ -58,12 +58,16 @@ public:
   // A pass has run and found point 1 (mapped into Text8(0), Text8(1)) and point 2 (Text8(2),
   // Text8(3)), or not: sends that pass's bundle.
   void passDone(bool point1, bool point2);
+  // While blobs are tracked, in place of passDone: one cursor per tracked blob (its identity the
+  // session id), at its position as a fraction of the mouse activity range.
+  void blobsDone(const std::vector<TuioCursors::IdentifiedPoint>& blobs);
 
   // Pause after a failed send, and how long sends must succeed before a failure that comes
   // back is reported again.
   static constexpr qint64 kRetryMs = 1000;
 
 private:
+  void send(const std::vector<TuioCursor>& cursors, qint64 now);
   void aim(const std::optional<TuioTarget>& target);
   void report(const QString& error);
   QPointF normalisedPoint(std::size_t first) const;

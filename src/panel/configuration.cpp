@@ -297,6 +297,9 @@ void Configuration::Command5_Click() {
   step([&] {
     if (tuioTargetLoaded) tuioTargetLoaded(read(kTuio, "目标"));
   });
+  step([&] {
+    if (loaded) loaded();
+  });
 }
 
 }  // namespace vornix::panel

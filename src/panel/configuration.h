@@ -61,6 +61,10 @@ public:
   std::function<void(const QString& target)> tuioTargetLoaded;
   // Told of every save that did not reach the disk.
   std::function<void()> saveFailed;
+  // Runs at the end of every load, for the settings that live in the file only (read them with
+  // storedText); the save leaves them as they stand.
+  std::function<void()> loaded;
+  QString storedText(const char* section, const char* key) const { return read(section, key); }
 
 private:
   QString path() const;

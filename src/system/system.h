@@ -3,6 +3,7 @@
 // to the outside world they use. The handlers are attached to the controls in wiring.cpp.
 
 #include "capture/frame_slot.h"
+#include "engine/blob_pass.h"
 #include "engine/main_tick.h"
 #include "engine/probes.h"
 #include "engine/processing.h"
@@ -14,6 +15,7 @@
 #include "output/pointer_dispatch.h"
 #include "output/serial_component.h"
 #include "output/serial_relay.h"
+#include "output/touch_outputs.h"
 #include "output/tuio_output.h"
 #include "output/zone_actions.h"
 #include "panel/mainfrm.h"
@@ -71,6 +73,10 @@ struct Ports {
   // which wins over the one in the configuration file.
   output::TuioTransport* tuio = nullptr;
   std::optional<output::TuioTarget> tuioTarget{};
+  // Sends every frame's touches to the WebSocket clients (none: no feed).
+  output::TouchFeed* touchFeed = nullptr;
+  // Track every blob whatever the configuration file says ("多点跟踪").
+  bool trackBlobs = false;
   // End the program once the pass that took the source's last frame has finished (status 2
   // when the source ended without a frame).
   bool exitAtEnd = false;
@@ -115,6 +121,8 @@ public:
   engine::Probes probes{f};
   AutoCalibration calibration{f, ports.loop, ports.dialogs, ports.patternScreen, processing};
   output::TuioOutput tuio{f, ports.loop, ports.tuio, ports.hostName};
+  engine::BlobPass blobPass{f, ports.loop};
+  output::TouchOutputs touches{f, tuio, ports.touchFeed};
   panel::Configuration configuration{f, ports.dialogs, ports.configFile};
   Startup startup{f, ports, configuration, commands};
   server::ServerHost server{required(ports.sockets, "socket factory"), ports.dialogs, ports.loop, ports.multiTouchPort, ports.serverWindowCreated};

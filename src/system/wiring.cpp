@@ -15,6 +15,7 @@ System::System(Ports p) : ports(p) {
   f.Text13.initText(ports.hostName);
   f.Text12.initText(QString::number(ports.multiTouchPort));
   if (ports.tuioTarget) tuio.setCommandLineTarget(*ports.tuioTarget);
+  if (ports.trackBlobs) blobPass.setCommandLineEnabled();
   wire();
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
   ports.loop.watch(watchdog.ping);
@@ -108,14 +109,20 @@ void System::wire() {
   f.Timer5.onTimer = [this] { relay.Timer5_Timer(); };
   f.Text10.onChange = [this] { relay.Text10_Change(); };
 
-  // TUIO output follows the passes; its target may come from the configuration file.
+  // TUIO and the touch feed follow the passes, or the blobs tracked on their frames; the TUIO
+  // target and the tracking settings may come from the configuration file.
   processing.onPassDone = [this](bool point1, bool point2) {
-    tuio.passDone(point1, point2);
+    const engine::Processing::ScanInUse& scan = processing.scanInUse();
+    if (const tracking::TrackedFrame* blobs = blobPass.run(scan.area, scan.threshold)) touches.blobsDone(*blobs);
+    else touches.passDone(point1, point2);
     metrics.passDone(int(numericValue(f.Label9.caption())), int(point1) + int(point2));
   };
   processing.onNewFrame = [this] { metrics.frameArrived(); };
   configuration.saveFailed = [this] { metrics.configSaveFailed(); };
   configuration.tuioTargetLoaded = [this](const QString& target) { tuio.setStoredTarget(target); };
+  configuration.loaded = [this] {
+    blobPass.load([this](const char* key) { return configuration.storedText("多点触摸", key); });
+  };
 
   // Configuration file, window commands and the pointer watchers.
   f.Command4.onClick = [this] { configuration.Command4_Click(); };

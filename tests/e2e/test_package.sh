@@ -28,7 +28,7 @@ done
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
-for file in usr/bin/vornix usr/share/vornix/demo/Vornix配置文件.ini usr/share/applications/vornix.desktop \
+for file in usr/bin/vornix usr/share/vornix/demo/Vornix配置文件.ini usr/share/vornix/web/touches.html usr/share/applications/vornix.desktop \
             usr/share/icons/hicolor/scalable/apps/vornix.svg usr/lib/udev/rules.d/60-vornix-uinput.rules \
             usr/lib/systemd/user/vornix.service usr/share/man/man1/vornix.1.gz; do
   [ -f "$root/$file" ] || fail "the package has no /$file"

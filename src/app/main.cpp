@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
   ports.tuio = &tuio;
   ports.tuioTarget = options.tuio;
   ports.exitAtEnd = options.exitAtEnd;
+  ports.framePacing = options.framePacing;
   ports.startDetached = platform::startDetached;
   ports.hostAddress = platform::localIPv4Address();
   ports.hostName = platform::localHostName();

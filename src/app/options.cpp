@@ -36,9 +36,11 @@ ParseResult parseOptions(const QStringList& arguments) {
       "sizes, stable /dev/v4l paths for --source) and exit.");
   const QCommandLineOption tuio("tuio", "Send TUIO 1.1 cursors over UDP to [HOST:]PORT (host "
                                  "127.0.0.1 when omitted; 3333 is the usual port).", "[HOST:]PORT");
+  const QCommandLineOption pace("pace", "What starts a pass: tick (every 50 ms) or frame (each new frame "
+                                "of the camera). Overrides 帧率同步 of the configuration file.", "tick|frame");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
-  parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, headless, trace, help, version});
+  parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, pace, headless, trace, help, version});
   parser.addOption(listSources);
 
   ParseResult result;
@@ -94,6 +96,15 @@ ParseResult parseOptions(const QStringList& arguments) {
       return result;
     }
     result.options.tuio = *target;
+  }
+  if (parser.isSet(pace)) {
+    const QString value = parser.value(pace);
+    if (value != QLatin1String("tick") && value != QLatin1String("frame")) {
+      std::fprintf(stderr, "vornix: --pace must be tick or frame (got '%s')\n", qPrintable(value));
+      result.exitStatus = 2;
+      return result;
+    }
+    result.options.framePacing = value == QLatin1String("frame");
   }
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {

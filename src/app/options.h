@@ -28,6 +28,8 @@ struct Options {
   bool listSources = false;  // print the video capture devices and end
   // Where TUIO bundles go; none: where the configuration file says, if anywhere.
   std::optional<output::TuioTarget> tuio;
+  // --pace: true for frame, false for tick; none: as the configuration file says (帧率同步).
+  std::optional<bool> framePacing;
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

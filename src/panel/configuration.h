@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace vornix::panel {
 
@@ -54,6 +55,9 @@ public:
   // Handed the TUIO target stored under "TUIO"/"目标" ("" when absent) at the end of every load.
   // An installer writes that key by hand; the save leaves it as it stands.
   std::function<void(const QString& target)> tuioTargetLoaded;
+
+  // Frame pacing given on the command line: every load sets 帧率同步 to it, whatever the file says.
+  std::optional<bool> framePacingOverride;
 
 private:
   QString path() const;

@@ -3,6 +3,7 @@
 // to the outside world they use. The handlers are attached to the controls in wiring.cpp.
 
 #include "capture/frame_slot.h"
+#include "engine/frame_pacer.h"
 #include "engine/main_tick.h"
 #include "engine/probes.h"
 #include "engine/processing.h"
@@ -71,6 +72,8 @@ struct Ports {
   // End the program once the pass that took the source's last frame has finished (status 2
   // when the source ended without a frame).
   bool exitAtEnd = false;
+  // Frame pacing from the command line, over 帧率同步 of the configuration file (none: the file's).
+  std::optional<bool> framePacing{};
   // Called once with what the program does when it is asked to end from outside (SIGTERM and
   // the like).
   std::function<void(std::function<void()> end)> onQuitRequest{};
@@ -90,12 +93,14 @@ T& required(T* port, const char* what) {
 class System final : public panel::PanelEvents {
 public:
   explicit System(Ports ports);
+  ~System() override;
   System(const System&) = delete;
   System& operator=(const System&) = delete;
 
   MAINFRM f;
   Ports ports;
   engine::MainTick tick{f};
+  engine::FramePacer pacer{f, ports.loop, tick};
   // Where the capture component hands each frame to the pass.
   capture::FrameSlot frameSlot;
   panel::PanelCommands commands{f};
@@ -124,6 +129,8 @@ public:
 
 private:
   void wire();
+  void Check10_Click();  // 帧率同步: the capture tells of new frames only while they pace the passes
+  bool captureNotifies_ = false;
 };
 
 }  // namespace vornix::system

@@ -358,3 +358,22 @@ TEST(ConfigurationMapping, TwoWithoutAGridLoadsAsTheRectangleAndSaysSo) {
   EXPECT_TRUE(c.f.Option2[0].selected());
   EXPECT_TRUE(trace.lines().contains("error mapping 2 has no calibration grid; mapping 0 is used"));
 }
+
+TEST(ConfigurationFramePacing, IsSavedOnceSetReadBackAndAbsentMeansTheTick) {
+  ConfiguredSystem c;
+  c.save();
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), QStringLiteral("系统"), QStringLiteral("帧率同步")), "")
+      << "a file of the tick stays as it was";
+  c.f.Check10.setValue(1);
+  c.save();
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), QStringLiteral("系统"), QStringLiteral("帧率同步")), "1");
+  c.f.Check10.setValue(0);
+  c.load();
+  EXPECT_EQ(c.f.Check10.value(), 1);
+  c.store("[系统]\n投影方式=0\n");
+  c.load();
+  EXPECT_EQ(c.f.Check10.value(), 0) << "absent: tick pacing";
+  c.t->system.configuration.framePacingOverride = true;  // --pace frame
+  c.load();
+  EXPECT_EQ(c.f.Check10.value(), 1);
+}

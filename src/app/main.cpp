@@ -142,6 +142,7 @@ int main(int argc, char** argv) {
   if (options.websocket) ports.touchFeed = &touchFeed;
   ports.trackBlobs = options.blobs;
   ports.exitAtEnd = options.exitAtEnd;
+  ports.framePacing = options.framePacing;
   ports.startDetached = platform::startDetached;
   ports.hostAddress = platform::localIPv4Address();
   ports.hostName = platform::localHostName();

@@ -51,9 +51,11 @@ ParseResult parseOptions(const QStringList& arguments) {
                                       "[HOST:]PORT");
   const QCommandLineOption blobs("blobs", "Track every blob with a lasting identity (as 多点跟踪=1 in "
                                  "section 多点触摸) for TUIO, the WebSocket feed and the trace.");
+  const QCommandLineOption pace("pace", "What starts a pass: tick (every 50 ms) or frame (each new frame "
+                                "of the camera). Overrides 帧率同步 of the configuration file.", "tick|frame");
   const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption version("version", "Show the version.");
-  parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, status, headless, trace, help, version});
+  parser.addOptions({source, step, exitAtEnd, config, pointer, serial, multiTouchPort, tuio, status, pace, headless, trace, help, version});
   parser.addOption(listSources);
   parser.addOption(calibrate);
   parser.addOptions({websocket, blobs});
@@ -141,6 +143,15 @@ ParseResult parseOptions(const QStringList& arguments) {
     result.options.websocket = *address;
   }
   result.options.blobs = parser.isSet(blobs);
+  if (parser.isSet(pace)) {
+    const QString value = parser.value(pace);
+    if (value != QLatin1String("tick") && value != QLatin1String("frame")) {
+      std::fprintf(stderr, "vornix: --pace must be tick or frame (got '%s')\n", qPrintable(value));
+      result.exitStatus = 2;
+      return result;
+    }
+    result.options.framePacing = value == QLatin1String("frame");
+  }
   static const QStringList pointerChoices = {"auto", "x11", "uinput", "none"};
   if (!pointerChoices.contains(result.options.pointer)) {
     std::fprintf(stderr, "vornix: --pointer must be one of auto, x11, uinput, none (got '%s')\n",

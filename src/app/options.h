@@ -35,6 +35,8 @@ struct Options {
   // Where the WebSocket touch feed listens; none: no feed.
   std::optional<output::TuioTarget> websocket;
   bool blobs = false;  // track every blob ("多点跟踪") whatever the configuration file says
+  // --pace: true for frame, false for tick; none: as the configuration file says (帧率同步).
+  std::optional<bool> framePacing;
 };
 
 // Parses the arguments; prints --help / --version or an error and returns the exit status to

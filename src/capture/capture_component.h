@@ -90,6 +90,14 @@ public:
   // Why the source is not open now; nothing while it is (the demo always is).
   virtual std::optional<SourceFailure> openFailure() const { return std::nullopt; }
 
+  // Called each time a new frame is ready to grab, on the thread the frame arrived on (the
+  // capture thread of a camera), so it must only post to the user-interface thread; a source
+  // with a frame already waiting calls it once at once. Only the newest frame waits: one that
+  // arrives before the last was grabbed replaces it.
+  virtual void onNewFrame(std::function<void()> notify) { (void)notify; }
+  // Whether a grab now would hand over a new frame.
+  virtual bool frameWaiting() const { return false; }
+
 private:
   std::int16_t videoStandard_ = 0;
   std::int16_t videoInput_ = 0;

@@ -217,12 +217,49 @@ QImage DemoScene::render(std::int64_t frame, Scene scene) {
   return image;
 }
 
-DemoCapture::DemoCapture(bool step) : step_(step) { clock_.start(); }
+DemoCapture::DemoCapture(bool step) : step_(step) {}
+
+DemoCapture::~DemoCapture() { stopTicker(); }
+
+void DemoCapture::release() {
+  released_ = true;
+  stopTicker();
+}
+
+void DemoCapture::stopTicker() {
+  {
+    std::lock_guard lock(tickerMutex_);
+    tickerStop_ = true;
+  }
+  tickerWake_.notify_all();
+  if (ticker_.joinable()) ticker_.join();
+}
+
+void DemoCapture::onNewFrame(std::function<void()> notify) {
+  stopTicker();
+  tickerStop_ = false;
+  if (!notify || released_) return;
+  if (step_) {
+    notify();
+    return;
+  }
+  ticker_ = std::thread([this, notify = std::move(notify)] {
+    std::unique_lock lock(tickerMutex_);
+    for (std::int64_t frame = frameNow() + 1;; ++frame) {
+      if (tickerWake_.wait_until(lock, start_ + frame * kFramePeriod, [this] { return tickerStop_; })) return;
+      notify();
+    }
+  });
+}
+
+bool DemoCapture::frameWaiting() const {
+  if (released_) return false;
+  return step_ || frameNow() != renderedFrame_;
+}
 
 Grab DemoCapture::grabToSlot(FrameSlot& slot) {
   if (released_) return Grab::Nothing;
-  const std::int64_t frame =
-      step_ ? nextStepFrame_++ : clock_.elapsed() * DemoScene::kFps / 1000;
+  const std::int64_t frame = step_ ? nextStepFrame_++ : frameNow();
   const DemoScene::Scene scene = scene_ ? scene_() : DemoScene::Scene::Floor;
   const bool isNew = frame != renderedFrame_ || scene != renderedScene_;
   if (isNew) {
@@ -230,7 +267,8 @@ Grab DemoCapture::grabToSlot(FrameSlot& slot) {
     renderedFrame_ = frame;
     renderedScene_ = scene;
   }
-  slot.put(rendered_);
+  // A step replay has no time of arrival.
+  slot.put(rendered_, step_ ? FrameSlot::Arrival() : FrameSlot::Arrival(start_ + frame * kFramePeriod));
   return isNew ? Grab::New : Grab::Repeated;
 }
 

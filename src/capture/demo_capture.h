@@ -10,11 +10,14 @@
 
 #include "capture/capture_component.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 namespace vornix::capture {
 
@@ -68,14 +71,18 @@ public:
   // Real time: the frame shown follows a monotonic clock from construction. Step mode: every
   // grab shows the next frame, starting at frame 0.
   explicit DemoCapture(bool step);
+  ~DemoCapture() override;
 
   // The scene to show, asked at every grab (without it: the floor).
   void followProjectionMode(std::function<double()> mode) override {
     scene_ = [mode = std::move(mode)] { return DemoScene::sceneForMode(mode()); };
   }
 
-  void release() override { released_ = true; }
+  void release() override;
   Grab grabToSlot(FrameSlot& slot) override;
+  // Real time: a thread of its own tells of each frame as its time comes, as a camera would.
+  void onNewFrame(std::function<void()> notify) override;
+  bool frameWaiting() const override;
   int videoWidth() const override;
   int videoHeight() const override;
   std::int16_t channelNumber(bool) const override { return 0; }
@@ -83,14 +90,24 @@ public:
   QString description() const override;
 
 private:
+  using Clock = std::chrono::steady_clock;
+  static constexpr Clock::duration kFramePeriod = std::chrono::microseconds(1'000'000 / DemoScene::kFps);
+  std::int64_t frameNow() const { return (Clock::now() - start_) / kFramePeriod; }
+  void stopTicker();
+
   bool step_;
   std::function<DemoScene::Scene()> scene_;
   DemoScene::Scene renderedScene_ = DemoScene::Scene::Floor;
   bool released_ = false;
-  QElapsedTimer clock_;
+  Clock::time_point start_ = Clock::now();
   std::int64_t nextStepFrame_ = 0;
   std::int64_t renderedFrame_ = -1;  // the frame handed out last
   QImage rendered_;
+
+  std::thread ticker_;
+  std::mutex tickerMutex_;
+  std::condition_variable tickerWake_;
+  bool tickerStop_ = false;
 };
 
 }  // namespace vornix::capture

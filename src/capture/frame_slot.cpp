@@ -4,7 +4,8 @@
 
 namespace vornix::capture {
 
-void FrameSlot::put(const QImage& image) {
+void FrameSlot::put(const QImage& image, Arrival arrived) {
+  arrived_ = arrived;
   if (image.isNull() || image.size() == QSize(kFrameWidth, kFrameHeight)) {
     image_ = toFrameFormat(image);
     return;

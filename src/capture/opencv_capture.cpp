@@ -11,6 +11,7 @@
 
 #include <opencv2/core.hpp>
 #include <opencv2/core/utils/logger.hpp>
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
 
@@ -18,7 +19,9 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <utility>
 
 namespace vornix::capture {
 
@@ -71,6 +74,22 @@ QImage toFrame(const cv::Mat& decoded) {
     default: return {};
   }
   return image;
+}
+
+// The decoding of a JPEG of width x height: straight at 1/8, 1/4 or 1/2 of its size, the largest
+// reduction that still leaves at least the capture size, so most of the picture is never decoded.
+int jpegDecodeFlags(int width, int height) {
+  constexpr std::pair<int, int> reductions[] = {
+      {8, cv::IMREAD_REDUCED_COLOR_8}, {4, cv::IMREAD_REDUCED_COLOR_4}, {2, cv::IMREAD_REDUCED_COLOR_2}};
+  for (const auto& [factor, flags] : reductions)
+    if (width >= factor * kFrameWidth && height >= factor * kFrameHeight) return flags;
+  return cv::IMREAD_COLOR;
+}
+
+// A camera's and an AVI's tag, or the codec's name where a container has no tag (Matroska).
+bool isMotionJpeg(double fourcc) {
+  const int code = int(fourcc);
+  return code == cv::VideoWriter::fourcc('M', 'J', 'P', 'G') || code == cv::VideoWriter::fourcc('m', 'j', 'p', 'e');
 }
 
 bool isLive(SourceKind kind) { return kind == SourceKind::Device || kind == SourceKind::Pipeline; }
@@ -132,6 +151,8 @@ struct OpenCvCapture::Reader {
   bool stop = false;
   bool done = false;  // the capture thread has ended
   QImage latest;
+  FrameSlot::Arrival latestArrival;  // none in step mode
+  std::function<void()> newFrame;
   std::uint64_t latestSerial = 0;
   std::uint64_t takenSerial = 0;
   bool ended = false;
@@ -140,9 +161,13 @@ struct OpenCvCapture::Reader {
   int requestedWidth = 0;
   int requestedHeight = 0;
   bool formatPending = false;
+  // A source of JPEG frames is read encoded and decoded here with these imdecode flags, at a
+  // reduced size where it allows; -1: the video library decodes.
+  int jpegFlags = -1;
 
   bool openSource();
-  bool readFrame(QImage& out);
+  void readJpegEncoded();
+  bool readFrame(QImage& out, Clock::time_point* readAt = nullptr);
   void applyRequestedFormat();
   bool waitFor(Clock::time_point until);  // false when asked to stop
   void run();
@@ -201,7 +226,10 @@ bool OpenCvCapture::Reader::openSource() {
         cap.open(location, cv::CAP_GSTREAMER);
         break;
     }
-    if (!failure && cap.isOpened()) rate = cap.get(cv::CAP_PROP_FPS);
+    if (!failure && cap.isOpened()) {
+      rate = cap.get(cv::CAP_PROP_FPS);
+      readJpegEncoded();
+    }
     else if (!failure) fail(SourceError::NotOpened, QStringLiteral("cannot be opened"));
   } catch (const std::exception& exception) {
     fail(SourceError::LibraryFailed, failureText(exception));
@@ -225,10 +253,31 @@ bool OpenCvCapture::Reader::openSource() {
   return opened;
 }
 
-bool OpenCvCapture::Reader::readFrame(QImage& out) {
+void OpenCvCapture::Reader::readJpegEncoded() {
+  jpegFlags = -1;
+  if (source.kind != SourceKind::File && source.kind != SourceKind::Device) return;
+  try {
+    if (!isMotionJpeg(cap.get(cv::CAP_PROP_FOURCC))) return;
+    const int width = int(cap.get(cv::CAP_PROP_FRAME_WIDTH));
+    const int height = int(cap.get(cv::CAP_PROP_FRAME_HEIGHT));
+    // The file backend hands out the stream's packets, the camera backend its buffers, undecoded.
+    const bool encoded = source.kind == SourceKind::File ? cap.set(cv::CAP_PROP_FORMAT, -1)
+                                                         : cap.set(cv::CAP_PROP_CONVERT_RGB, 0);
+    if (encoded) jpegFlags = jpegDecodeFlags(width, height);
+  } catch (...) {
+    // The library decodes, as for any other source.
+  }
+}
+
+bool OpenCvCapture::Reader::readFrame(QImage& out, Clock::time_point* readAt) {
   try {
     cv::Mat decoded;
     if (!cap.read(decoded) || decoded.empty()) return false;
+    if (readAt) *readAt = Clock::now();
+    if (jpegFlags >= 0 && decoded.rows == 1 && decoded.type() == CV_8UC1) {
+      decoded = cv::imdecode(decoded, jpegFlags);
+      if (decoded.empty()) return false;
+    }
     out = toFrame(decoded);
     return !out.isNull();
   } catch (...) {
@@ -245,12 +294,20 @@ void OpenCvCapture::Reader::applyRequestedFormat() {
     width = requestedWidth;
     height = requestedHeight;
   }
-  try {
-    cap.set(cv::CAP_PROP_FRAME_WIDTH, width);
-    cap.set(cv::CAP_PROP_FRAME_HEIGHT, height);
-  } catch (...) {
-    // A camera that refuses the size keeps its own; frames are scaled either way.
-  }
+  // Uncompressed first, so nothing has to be decoded; then the size; then the shortest frame
+  // interval the driver offers at that size (it answers an impossible rate with its nearest).
+  // A camera that refuses any of them keeps its own; frames are scaled either way.
+  const auto ask = [this](int property, double value) {
+    try {
+      cap.set(property, value);
+    } catch (...) {
+    }
+  };
+  ask(cv::CAP_PROP_FOURCC, cv::VideoWriter::fourcc('Y', 'U', 'Y', 'V'));
+  ask(cv::CAP_PROP_FRAME_WIDTH, width);
+  ask(cv::CAP_PROP_FRAME_HEIGHT, height);
+  ask(cv::CAP_PROP_FPS, 240);
+  readJpegEncoded();
 }
 
 bool OpenCvCapture::Reader::waitFor(Clock::time_point until) {
@@ -281,7 +338,8 @@ void OpenCvCapture::Reader::run() {
     applyRequestedFormat();
 
     QImage frame;
-    if (!readFrame(frame)) {
+    Clock::time_point readAt;
+    if (!readFrame(frame, &readAt)) {
       if (live) {
         try {
           cap.release();
@@ -312,10 +370,16 @@ void OpenCvCapture::Reader::run() {
         return;
       }
       ++played;
+      readAt = Clock::now();
     }
+    // Only the newest frame waits. Who listens hears of the first frame after a grab; the pass
+    // it starts takes whichever frame is newest by then.
+    // Told under the lock, so that once onNewFrame has replaced the listener the old one is
+    // never called again.
     std::lock_guard lock(mutex);
     latest = std::move(frame);
-    ++latestSerial;
+    latestArrival = readAt;
+    if (++latestSerial == takenSerial + 1 && newFrame) newFrame();
   }
 }
 
@@ -413,15 +477,31 @@ Grab OpenCvCapture::grabToSlot(FrameSlot& slot) {
   }
   if (step_ && aheadValid_) {
     reader.latest = ahead_;
+    reader.latestArrival.reset();
     ++reader.latestSerial;
     aheadValid_ = reader.readFrame(ahead_);
     if (!aheadValid_) reader.ended = true;
   }
   if (reader.latest.isNull()) return Grab::Nothing;
   const bool isNew = reader.takenSerial != reader.latestSerial;
-  slot.put(reader.latest);
+  slot.put(reader.latest, reader.latestArrival);
   reader.takenSerial = reader.latestSerial;
   return isNew ? Grab::New : Grab::Repeated;
+}
+
+void OpenCvCapture::onNewFrame(std::function<void()> notify) {
+  {
+    std::lock_guard lock(reader_->mutex);
+    reader_->newFrame = notify;
+  }
+  if (notify && frameWaiting()) notify();
+}
+
+bool OpenCvCapture::frameWaiting() const {
+  std::lock_guard lock(reader_->mutex);
+  if (released_) return false;
+  if (step_) return aheadValid_;
+  return !reader_->latest.isNull() && reader_->takenSerial != reader_->latestSerial;
 }
 
 void OpenCvCapture::requestFormat(int width, int height, int subtype) {

@@ -43,6 +43,8 @@ public:
   std::int16_t channelNumber(bool selector) const override;
   bool finished() const override;
   QString description() const override;
+  void onNewFrame(std::function<void()> notify) override;
+  bool frameWaiting() const override;
 
   // Whether the source was opened (or reopened) and is delivering.
   bool isOpen() const;

@@ -19,6 +19,8 @@ public:
   // Shows the ticks counted in the tag of Timer3 during the last second, then restarts the count.
   void Timer3_Timer();
 
+  bool passRunning() const { return passRunning_; }
+
 private:
   panel::MAINFRM& f_;
   bool passRunning_ = false;

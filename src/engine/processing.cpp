@@ -120,6 +120,7 @@ bool Processing::acquireFrame() {
     if (!document_) throw std::runtime_error("no capture window");
     grab = document_->sdk2000().grabToSlot(slot_);
   });
+  if (onFrameTaken) onFrameTaken(grab == capture::Grab::New ? slot_.arrived() : std::nullopt);
   step([&] {
     if (std::optional<QImage> picture = slot_.get()) f_.Picture1.setImage(*picture);
   });

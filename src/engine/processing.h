@@ -55,12 +55,20 @@ public:
   // ends here: no detection, no drag release, no reference copy.
   bool acquireFrame();
 
+  // A drag must not outlive the camera: once no new frame has come for kFramesStoppedMs (a
+  // camera unplugged, a replay at its end), a held button is let go as a frame without a touch
+  // would let it go. Checked by every pass without a new frame, and by the tick in frame pacing.
+  void releaseDragWhenFramesStopped();
+
   // Runs at the end of every pass with whether it found point 1 and point 2 (mapped into
   // Text8), for the outputs that follow the passes rather than the hand-overs: a finger that
   // stands still writes an unchanged point, which runs no handler.
   std::function<void(bool point1, bool point2)> onPassDone;
   // A new frame came from the source (at the start of a pass).
   std::function<void()> onNewFrame;
+  // Handed, at each grab, when the grabbed frame reached the capture (none: a repeated frame, or
+  // a source without a clock).
+  std::function<void(capture::FrameSlot::Arrival)> onFrameTaken;
 
   // "自动调解阀值" changed: the measurement starts afresh; cleared, the passes use the typed
   // threshold again and the shown one is emptied and hidden.
@@ -106,11 +114,6 @@ private:
   // the reference.
   void followDynamicReference();
   void passDone(bool point1, bool point2);
-  // A drag must not outlive the camera: once no new frame has come for kFramesStoppedMs (a
-  // camera unplugged, a replay at its end), a held button is let go as a frame without a touch
-  // would let it go.
-  void releaseDragWhenFramesStopped();
-
   // The single-touch pass shared by processing functions 0 and 7.
   void singleTouchPass();
   // The two-point pass's writes for the row y, first differing at column firstHit.

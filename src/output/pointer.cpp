@@ -26,9 +26,14 @@ PointerOutput::~PointerOutput() { releaseHeldButton(); }
 
 void PointerOutput::SetCursorPos(int x, int y) {
   if (stopped_) return;
+  const auto injected = std::chrono::steady_clock::now();
   backend_->moveTo(x, y);
   lastSet_ = QPoint(x, y);
   trace("cursor", QString::number(x) + ' ' + QString::number(y));
+  if (frameArrived_) {
+    const std::chrono::duration<double, std::milli> age = injected - *frameArrived_;
+    trace("frame-age", QString::number(age.count(), 'f', 3));
+  }
 }
 
 void PointerOutput::mouse_event(int flags) {

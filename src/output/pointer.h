@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -70,6 +71,10 @@ public:
   PointerOutput& operator=(const PointerOutput&) = delete;
 
   void SetCursorPos(int x, int y);
+  // When the frame of the running pass reached the capture component (none between passes, or
+  // for a source without a clock): each cursor move is then followed by the trace line
+  // "frame-age MS", the milliseconds from that moment to the injector's call.
+  void setFrameArrival(std::optional<std::chrono::steady_clock::time_point> arrived) { frameArrived_ = arrived; }
   // kLeftDown, kLeftUp, or kLeftClick (down then up where the cursor is); other flags do nothing.
   void mouse_event(int flags);
   // A key pressed and released, by its X keysym name.
@@ -87,6 +92,7 @@ public:
   PointerBackend& backend() { return *backend_; }
 
 private:
+  std::optional<std::chrono::steady_clock::time_point> frameArrived_;
   void press();
   void release();
 

@@ -32,6 +32,8 @@ constexpr const char* kZoneCount = "区域数";
 // The grid of 非线性校正: "列数" by "行数" points, "点1" onwards row by row, each "camX,camY".
 constexpr const char* kGrid = "非线性校正";
 
+// Frame pacing (1: a pass per new frame); absent means 0, the 50 ms tick.
+constexpr const char* kFramePacing = "帧率同步";
 // The mapping (0 矩形校正, 1 梯形校正, 2 非线性校正); absent means 0.
 constexpr const char* kMapping = "映射算法";
 constexpr const char* kCornerX[4] = {"x0", "x1", "x2", "x3"};
@@ -139,6 +141,9 @@ QString Configuration::writeAll() const {
   put(kSerial, "通信端口", f_.Text7.text());
   put(kSerial, "本机状态", f_.Option5[1].selected() ? QStringLiteral("1") : QStringLiteral("0"));
   put(kSystem, "控制鼠标拖动点击", decimalText(f_.Check7.value()));
+  // Written, as the mapping is, once it is not 0.
+  if (f_.Check10.value() != 0 || !read(kSystem, kFramePacing).isEmpty())
+    put(kSystem, kFramePacing, decimalText(f_.Check10.value()));
   put(kMultiTouch, "启用多点触摸", decimalText(f_.Check8.value()));
   for (std::size_t i = 0; i < 4; ++i) put(kPageFlip, kPageFlipKeys[i], f_.Text22[i].text());
   // Written once there are zones (and from then on), so a file without them stays as it was.
@@ -273,6 +278,14 @@ void Configuration::Command5_Click() {
       {&f_.Check8, {kMultiTouch, "启用多点触摸"}}};
   for (const auto& box : boxes)
     step([&] { box.first->setValue(wholeNumberOf(read(box.second.first, box.second.second))); });
+
+  step([&] {
+    int pacing = 0;  // absent: the tick
+    const QString stored = read(kSystem, kFramePacing);
+    if (!stored.isEmpty()) pacing = wholeNumberOf(stored);
+    if (framePacingOverride) pacing = *framePacingOverride ? 1 : 0;
+    f_.Check10.setValue(pacing);
+  });
 
   step([&] { f_.Text7.setText(read(kSerial, "通信端口")); });
 

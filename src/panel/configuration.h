@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace vornix::panel {
 
@@ -65,6 +66,9 @@ public:
   // storedText); the save leaves them as they stand.
   std::function<void()> loaded;
   QString storedText(const char* section, const char* key) const { return read(section, key); }
+
+  // Frame pacing given on the command line: every load sets 帧率同步 to it, whatever the file says.
+  std::optional<bool> framePacingOverride;
 
 private:
   QString path() const;

@@ -65,6 +65,7 @@ MAINFRM::MAINFRM() {
   Label12.initCaption("速度系数(1~4)");
   Text6.initText("2");
   Check3.caption = "自动调解阀值";
+  Check10.caption = "帧率同步";
   Label27.setVisible(false);
   Label5.initCaption("阀值参考:");
   Label2.initCaption("0");
@@ -247,7 +248,7 @@ std::vector<form::Control*> MAINFRM::controls() {
   add(Frame1, Frame2, Frame3, Frame4, Frame5, Frame6, Frame7, Frame8, Frame9);
   add(Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command8, Command9,
       Command10, Command11, Command12, Command13, Command14);
-  add(Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8, Check9);
+  add(Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8, Check9, Check10);
   addArray(Option1);
   addArray(Option2);
   addArray(Option3);

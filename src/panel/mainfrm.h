@@ -45,6 +45,8 @@ struct MAINFRM {
   // Check boxes.
   CheckBox Check1{"Check1"}, Check2{"Check2"}, Check3{"Check3"}, Check4{"Check4"}, Check5{"Check5"},
       Check6{"Check6"}, Check7{"Check7"}, Check8{"Check8"}, Check9{"Check9"};
+  // 帧率同步: a pass per new frame instead of one per tick of Timer1.
+  CheckBox Check10{"Check10"};
 
   // Option buttons and their exclusive groups. Option3 is split over two frames and so forms two
   // groups: the video source (0, 1) and the recognition reference (2, 3).

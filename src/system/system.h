@@ -4,6 +4,7 @@
 
 #include "capture/frame_slot.h"
 #include "engine/blob_pass.h"
+#include "engine/frame_pacer.h"
 #include "engine/main_tick.h"
 #include "engine/probes.h"
 #include "engine/processing.h"
@@ -80,6 +81,8 @@ struct Ports {
   // End the program once the pass that took the source's last frame has finished (status 2
   // when the source ended without a frame).
   bool exitAtEnd = false;
+  // Frame pacing from the command line, over 帧率同步 of the configuration file (none: the file's).
+  std::optional<bool> framePacing{};
   // Called once with what the program does when it is asked to end from outside (SIGTERM and
   // the like).
   std::function<void(std::function<void()> end)> onQuitRequest{};
@@ -110,6 +113,7 @@ public:
   MAINFRM f;
   Ports ports;
   engine::MainTick tick{f};
+  engine::FramePacer pacer{f, ports.loop, tick};
   // Where the capture component hands each frame to the pass.
   capture::FrameSlot frameSlot;
   panel::PanelCommands commands{f};
@@ -145,6 +149,8 @@ public:
 private:
   void wire();
   StatusReadouts statusReadouts();
+  void Check10_Click();  // 帧率同步: the capture tells of new frames only while they pace the passes
+  bool captureNotifies_ = false;
 };
 
 }  // namespace vornix::system

@@ -17,6 +17,8 @@ System::System(Ports p) : ports(p) {
   if (ports.tuioTarget) tuio.setCommandLineTarget(*ports.tuioTarget);
   if (ports.trackBlobs) blobPass.setCommandLineEnabled();
   wire();
+  configuration.framePacingOverride = ports.framePacing;
+  if (ports.framePacing) f.Check10.setValue(*ports.framePacing ? 1 : 0);
   for (form::Timer* timer : f.timers()) ports.loop.watch(*timer);
   ports.loop.watch(watchdog.ping);
   ports.loop.watch(calibration.step);
@@ -38,6 +40,11 @@ StatusReadouts System::statusReadouts() {
   return readouts;
 }
 
+// The capture outlives the system: it must not tell it of frames any more.
+System::~System() {
+  if (captureNotifies_ && ports.document) ports.document->sdk2000().onNewFrame(nullptr);
+}
+
 void System::start() {
   form::runEvent("Form_Load", [this] { startup.Form_Load(); });
   if (!ports.loop.quitRequested()) watchdog.ready();
@@ -51,15 +58,38 @@ void System::Picture4_MouseMove(double x, double y) { probes.Picture4_MouseMove(
 // Closing the panel ends the program, as "结束" does.
 void System::MAINFRM_Close() { f.Command3.click(); }
 
+void System::Check10_Click() {
+  if (!ports.document) return;
+  std::function<void()> notify;
+  if (pacer.active()) notify = [this] { ports.loop.post([this] { pacer.frameArrived(); }); };
+  captureNotifies_ = bool(notify);
+  ports.document->sdk2000().onNewFrame(std::move(notify));
+}
+
 void System::wire() {
   // Main tick and mode dispatch; a replay that asked for it ends after its last frame's pass.
   // The passes rest while the automatic calibration takes the frames.
   f.Timer1.onTimer = [this] {
     watchdog.tickStarted();
-    if (!calibration.running()) tick.Timer1_Timer();
+    if (!pacer.active()) {
+      if (!calibration.running()) tick.Timer1_Timer();
+    } else if (!tick.passRunning()) {
+      processing.releaseDragWhenFramesStopped();
+    }
+    ports.pointer.setFrameArrival(std::nullopt);
     watchdog.tickEnded();
     if (ports.exitAtEnd) startup.endWhenSourceFinished();
   };
+  // Frame pacing: the new frames start the passes.
+  f.Check10.onClick = [this] { Check10_Click(); };
+  pacer.frameWaiting = [this] {
+    return !calibration.running() && ports.document && ports.document->sdk2000().frameWaiting();
+  };
+  pacer.passDone = [this] {
+    ports.pointer.setFrameArrival(std::nullopt);
+    if (ports.exitAtEnd) startup.endWhenSourceFinished();
+  };
+  processing.onFrameTaken = [this](capture::FrameSlot::Arrival arrived) { ports.pointer.setFrameArrival(arrived); };
   f.Timer3.onTimer = [this] {
     watchdog.statusChanged(ports.document ? ports.document->sdk2000().description() : QStringLiteral("none"));
     metrics.meterRead(int(numericValue(f.Timer3.tag)));

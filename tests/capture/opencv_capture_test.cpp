@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <vector>
 
@@ -104,6 +105,33 @@ TEST_F(Sequence, RealTimePlaysToTheEndWithoutTheCallerWaiting) {
   ASSERT_TRUE(capture->finished());
   EXPECT_EQ(seen, (std::vector<int>{5, 15, 25})) << "every frame new exactly once, in order";
   EXPECT_GT(repeats, 0) << "grabs every 5 ms of a 30-frame-a-second clip see frames again";
+}
+
+// Grabs slower than the source: only the newest frame waits, the listener is told once per grab.
+TEST_F(Sequence, GrabsSlowerThanTheSourceDropFramesInsteadOfQueueingThem) {
+  constexpr int kFrames = 40;  // at 60 a second, each a shade of grey lighter than the one before
+  QFile clip(dir_.filePath(QStringLiteral("clip.y4m")));
+  ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
+  clip.write("YUV4MPEG2 W320 H240 F60:1 Ip A1:1 C420jpeg\n");
+  for (int frame = 0; frame < kFrames; ++frame)
+    clip.write("FRAME\n" + QByteArray(320 * 240, char(16 + 5 * frame)) + QByteArray(320 * 240 / 2, char(128)));
+  clip.close();
+  auto capture = makeCapture(clip.fileName(), false);
+  std::atomic<int> told{0};
+  capture->onNewFrame([&told] { ++told; });
+  FrameSlot slot;
+  std::vector<int> seen;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!capture->finished() && std::chrono::steady_clock::now() < deadline) {
+    QThread::msleep(100);
+    if (capture->grabToSlot(slot) == Grab::New) seen.push_back(redAtCorner(slot));
+  }
+  ASSERT_TRUE(capture->finished());
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_GT(seen.front(), 10) << "the first grab takes the newest frame (red about 6 a frame), not the first";
+  EXPECT_LT(seen.size(), std::size_t(kFrames) / 2) << "frames were dropped";
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_LE(told.load(), int(seen.size()) + 1) << "told once per grab, not once per frame";
 }
 
 TEST_F(Sequence, ReleaseStopsHandingOutFrames) {

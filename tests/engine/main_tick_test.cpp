@@ -1,9 +1,11 @@
+#include "engine/drawn_frames.h"
 #include "support/test_system.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+using vornix::testing::CameraTestSystem;
 using vornix::testing::TestSystem;
 
 namespace {
@@ -115,4 +117,27 @@ TEST(MainTick, ATickFallingDueDuringAPassIsDropped) {
   t.system.tick.Timer1_Timer();
   EXPECT_EQ(entries, 2);
   EXPECT_EQ(t.f.Timer3.tag, "2");
+}
+
+TEST(FramePacing, APassRunsForEachNewFrameAndNoneWithoutOneWhileTheRunSwitchIsOn) {
+  CameraTestSystem t;
+  t.f.Check10.setValue(1);
+  t.loop.advance(500);
+  EXPECT_EQ(t.camera.grabs, 0) << "ticks start no pass";
+  for (int i = 0; i < 3; ++i) t.camera.arrive(vornix::testing::plainFrame());
+  t.loop.processEvents();
+  EXPECT_EQ(t.camera.grabs, 3);
+  t.loop.advance(500);
+  EXPECT_EQ(t.camera.grabs, 3);
+  EXPECT_EQ(t.f.Label11.caption(), "实测速度 3 桢/秒") << "the meter counts passes";
+
+  t.f.Check5.setValue(0);
+  t.camera.arrive(vornix::testing::plainFrame());
+  t.loop.processEvents();
+  EXPECT_EQ(t.camera.grabs, 3) << "the run switch is off";
+  t.f.Check10.setValue(0);  // back to the tick
+  t.f.Check5.setValue(1);
+  t.loop.advance(50);
+  EXPECT_EQ(t.camera.grabs, 4);
+  EXPECT_EQ(t.camera.newFrame, nullptr) << "the capture no longer tells of frames";
 }

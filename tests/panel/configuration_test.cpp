@@ -384,3 +384,22 @@ TEST(ConfigurationMapping, TheGridIsSavedInItsOwnSectionAndEnablesTwoWhenRead) {
   EXPECT_FALSE(c.f.Option2[2].operable());
   EXPECT_TRUE(trace.lines().contains("error the grid of section 非线性校正 is incomplete; it is not used"));
 }
+
+TEST(ConfigurationFramePacing, IsSavedOnceSetReadBackAndAbsentMeansTheTick) {
+  ConfiguredSystem c;
+  c.save();
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), QStringLiteral("系统"), QStringLiteral("帧率同步")), "")
+      << "a file of the tick stays as it was";
+  c.f.Check10.setValue(1);
+  c.save();
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), QStringLiteral("系统"), QStringLiteral("帧率同步")), "1");
+  c.f.Check10.setValue(0);
+  c.load();
+  EXPECT_EQ(c.f.Check10.value(), 1);
+  c.store("[系统]\n投影方式=0\n");
+  c.load();
+  EXPECT_EQ(c.f.Check10.value(), 0) << "absent: tick pacing";
+  c.t->system.configuration.framePacingOverride = true;  // --pace frame
+  c.load();
+  EXPECT_EQ(c.f.Check10.value(), 1);
+}

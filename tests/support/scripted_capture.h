@@ -6,6 +6,8 @@
 #include "base/frame.h"
 #include "capture/capture_component.h"
 
+#include <QImage>
+
 #include <deque>
 #include <functional>
 
@@ -34,6 +36,15 @@ public:
   bool finished() const override { return ended && frames.empty(); }
   QString description() const override { return QStringLiteral("scripted frames"); }
   void followProjectionMode(std::function<double()> mode) override { projectionMode = std::move(mode); }
+
+  // A frame arrives, and whoever listens is told, as a camera's thread would.
+  std::function<void()> newFrame;
+  void arrive(const QImage& frame) {
+    frames.push_back(frame);
+    if (newFrame) newFrame();
+  }
+  void onNewFrame(std::function<void()> notify) override { newFrame = std::move(notify); }
+  bool frameWaiting() const override { return !frames.empty(); }
 };
 
 }  // namespace vornix::testing

@@ -87,6 +87,11 @@ ThresholdReading AutoThreshold::pass(const FrameView& current, const FrameView& 
     stillPasses_ = 0;
   }
 
+  if (staticReference && !reading.globalChange && ++driftPasses_ >= kDriftPasses) {
+    reading.followDrift = true;
+    driftPasses_ = 0;
+  }
+
   reading.threshold = noise_ ? thresholdOf(*noise_) : kFloor;
   if (!reported_ || 10 * std::abs(reading.threshold - *reported_) > *reported_) {
     reading.moved = true;

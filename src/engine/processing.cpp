@@ -5,6 +5,7 @@
 #include "base/trace.h"
 #include "capture/frm_document.h"
 #include "engine/detector.h"
+#include "engine/reference_drift.h"
 #include "engine/stripe_detector.h"
 #include "engine/two_point_detector.h"
 #include "form/errors.h"
@@ -108,6 +109,8 @@ bool Processing::applyAutomaticThreshold(ScanFields& scan) {
     step([&] { Command7_Click(); });
     trace("relearn");
   }
+  if (reading.followDrift)
+    step([&] { f_.Picture2.setImage(driftedReference(f_.Picture1.image(), f_.Picture2.image(), reading.threshold)); });
   return reading.globalChange;
 }
 

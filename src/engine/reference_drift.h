@@ -1,0 +1,20 @@
+#pragma once
+// Slow drift of the light under a static reference: the reference's red follows the current
+// frame by at most two levels a step, only where the two already differ by no more than the
+// threshold. A touch differs by more and is never drawn into the reference, however long it
+// stands; a sunrise or a lamp warming up changes each pixel by a level now and then and is
+// followed, so a reference taken in the morning still serves in the afternoon. Pixel by pixel
+// rather than one gain and offset for the whole picture: sun through a window lights part of
+// the floor, and a step of a level needs no model of how the camera answers light.
+
+#include <QImage>
+
+namespace vornix::engine {
+
+// The reference with the red of every pixel moved toward the current frame's red, by their
+// difference but at most two levels, where they differ by no more than threshold (above 255
+// counts as 255); blue, green and the pixels that differ by more are kept. Both images are
+// RGB32 frames of one size; a pair of another kind gives the reference back unchanged.
+QImage driftedReference(const QImage& current, const QImage& reference, int threshold);
+
+}  // namespace vornix::engine

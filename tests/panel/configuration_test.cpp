@@ -358,3 +358,14 @@ TEST(ConfigurationMapping, TwoWithoutAGridLoadsAsTheRectangleAndSaysSo) {
   EXPECT_TRUE(c.f.Option2[0].selected());
   EXPECT_TRUE(trace.lines().contains("error mapping 2 has no calibration grid; mapping 0 is used"));
 }
+
+TEST(ConfigurationReference, StaticIsSavedOnceChosenAndReadBack) {
+  ConfiguredSystem c;
+  c.save();
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), QStringLiteral("系统"), QStringLiteral("识别参考")), "");
+  c.f.Option3[3].setSelected(true);
+  c.save();
+  c.f.Option3[2].setSelected(true);
+  c.load();
+  EXPECT_TRUE(c.f.Option3[3].selected());
+}

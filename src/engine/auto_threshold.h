@@ -39,10 +39,11 @@ public:
   // A global change that has not held still for two seconds of passes is taken as the noise
   // now (a camera raising its gain in the dark): the noise is measured afresh.
   static constexpr int kUnsettledPasses = 40;
-  // A static reference takes a drift step on every kDriftPasses-th pass without a global change:
-  // two levels every 0.2 s, 10 levels a second, faster than daylight or a lamp warming up
-  // change a bright floor; the step costs a pass about a quarter of a frame's copy.
-  static constexpr int kDriftPasses = 4;
+  // A static reference takes a drift step (at most 4 levels, see reference_drift.h) on every
+  // kDriftPasses-th pass without a global change: 10 levels a second, faster than daylight or
+  // a lamp warming up change a bright floor; a step costs about what copying a frame does, so
+  // a pass pays an eighth of that.
+  static constexpr int kDriftPasses = 8;
 
   // One pass over current against reference. staticReference: the reference stays until it
   // is set, so a global change is learnt once the picture settles.

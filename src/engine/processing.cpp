@@ -109,8 +109,15 @@ bool Processing::applyAutomaticThreshold(ScanFields& scan) {
     step([&] { Command7_Click(); });
     trace("relearn");
   }
-  if (reading.followDrift)
-    step([&] { f_.Picture2.setImage(driftedReference(f_.Picture1.image(), f_.Picture2.image(), reading.threshold)); });
+  if (reading.followDrift) {
+    step([&] {
+      // Two images take turns as the reference, so a step writes pixels it already owns.
+      QImage drifted = std::move(spareReference_);
+      driftReference(f_.Picture1.image(), f_.Picture2.image(), reading.threshold, drifted);
+      spareReference_ = f_.Picture2.image();
+      f_.Picture2.setImage(drifted);
+    });
+  }
   return reading.globalChange;
 }
 

@@ -101,6 +101,7 @@ private:
   output::PointerDispatch& dispatch_;
   std::optional<qint64> lastNewFrameMs_;
   AutoThreshold autoThreshold_;
+  QImage spareReference_;  // the reference before the last drift step
 
   static constexpr qint64 kFramesStoppedMs = 1000;
 };

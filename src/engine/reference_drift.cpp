@@ -14,7 +14,7 @@ namespace vornix::engine {
 namespace {
 
 // The most a pixel's red moves in one drift step.
-constexpr int kStep = 2;
+constexpr int kStep = 4;
 
 // count pixels of a row, little-endian RGB32: the red byte of pixel i is byte 4 i + 2.
 void driftRow(const uchar* current, const uchar* reference, uchar* out, int count, int threshold) {
@@ -49,14 +49,16 @@ bool isFrame(const QImage& image) {
 
 }  // namespace
 
-QImage driftedReference(const QImage& current, const QImage& reference, int threshold) {
-  if (current.size() != reference.size() || !isFrame(current) || !isFrame(reference) || threshold < 1)
-    return reference;
-  QImage drifted(reference.size(), reference.format());
+void driftReference(const QImage& current, const QImage& reference, int threshold, QImage& into) {
+  if (current.size() != reference.size() || !isFrame(current) || !isFrame(reference) || threshold < 1) {
+    into = reference;
+    return;
+  }
+  if (into.size() != reference.size() || into.format() != reference.format())
+    into = QImage(reference.size(), reference.format());
   const int limit = std::min(threshold, 255);
   for (int y = 0; y < reference.height(); ++y)
-    driftRow(current.constScanLine(y), reference.constScanLine(y), drifted.scanLine(y), reference.width(), limit);
-  return drifted;
+    driftRow(current.constScanLine(y), reference.constScanLine(y), into.scanLine(y), reference.width(), limit);
 }
 
 }  // namespace vornix::engine

@@ -1,6 +1,6 @@
 #pragma once
 // Slow drift of the light under a static reference: the reference's red follows the current
-// frame by at most two levels a step, only where the two already differ by no more than the
+// frame by at most four levels a step, only where the two already differ by no more than the
 // threshold. A touch differs by more and is never drawn into the reference, however long it
 // stands; a sunrise or a lamp warming up changes each pixel by a level now and then and is
 // followed, so a reference taken in the morning still serves in the afternoon. Pixel by pixel
@@ -11,10 +11,12 @@
 
 namespace vornix::engine {
 
-// The reference with the red of every pixel moved toward the current frame's red, by their
-// difference but at most two levels, where they differ by no more than threshold (above 255
-// counts as 255); blue, green and the pixels that differ by more are kept. Both images are
-// RGB32 frames of one size; a pair of another kind gives the reference back unchanged.
-QImage driftedReference(const QImage& current, const QImage& reference, int threshold);
+// Writes into `into` the reference with the red of every pixel moved toward the current
+// frame's red, by their difference but at most four levels, where they differ by no more than
+// threshold (above 255 counts as 255); blue, green and the pixels that differ by more are
+// kept. `into` keeps its pixels when it holds an image of the reference's size and format that
+// nothing else shares (the reference replaced by the last step), else it gets new ones. Both
+// images are RGB32 frames of one size; for a pair of another kind `into` becomes the reference.
+void driftReference(const QImage& current, const QImage& reference, int threshold, QImage& into);
 
 }  // namespace vornix::engine

@@ -20,6 +20,7 @@ struct ThresholdReading {
   bool globalChange = false;  // the pass must report no touch and leave the buttons as they are
   bool relearn = false;       // the current frame should become the reference
   bool followDrift = false;   // the static reference should take a step toward the current frame
+  int lightShift = 0;         // with followDrift: the median current less reference red of the samples under the threshold
   bool moved = false;         // the threshold differs by more than 10 % from the one last reported moved
 };
 

@@ -113,7 +113,7 @@ bool Processing::applyAutomaticThreshold(ScanFields& scan) {
     step([&] {
       // Two images take turns as the reference, so a step writes pixels it already owns.
       QImage drifted = std::move(spareReference_);
-      driftReference(f_.Picture1.image(), f_.Picture2.image(), reading.threshold, drifted);
+      driftReference(f_.Picture1.image(), f_.Picture2.image(), reading.threshold, reading.lightShift, drifted);
       spareReference_ = f_.Picture2.image();
       f_.Picture2.setImage(drifted);
     });

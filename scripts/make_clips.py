@@ -4,7 +4,7 @@
     make_clips.py OUTDIR [--no-video] [--fps=N,...] [NAME ...]
 
 For each clip NAME ("blob", "drag", "hop", "stripe", "pinch", "laser", "zones", "walkers2",
-"walkers4", "walkers8"; all when none is named)
+"walkers4", "walkers8", "light", "noisy", "faint", "ramp"; all when none is named)
 it writes
     OUTDIR/NAME/frames/0000.png ...   the frames, 320 x 240 RGB
     OUTDIR/NAME.mkv                   the same frames, FFV1 (lossless, pixel values survive),
@@ -41,14 +41,27 @@ passing far apart, some close, some through each other; there from the second fr
 is the empty surface), 200 frames. The description gives every walker's centre in every frame
 ("walkers": per frame, [x, y] per walker) and its "width". The surface's noise repeats every 8
 frames here.
+The clips of the automatic threshold, each a still surface under changing light or noise with a
+"foot", a square of SIDE pixels at FOOT_CORNER, in some frames ("foot": the frames that show it):
+"light": the whole picture 90 levels brighter in frames 10 to 29 (a lamp switched on and off
+again), noise of standard deviation 2, no foot.
+"noisy": dim light, sensor noise of standard deviation 15 on red in every frame, a bright foot
+(150 levels above the surface) in frames 20 to 29.
+"faint": clean light (noise of standard deviation 2), a faint foot (30 levels above the surface,
+under the threshold of 60) in frames 20 to 29.
+"ramp": a minute at 20 frames a second (1200 frames, no noise) of a lighter surface (red 140
+and 160, so that 50 % is more than the threshold of 60): the whole picture brightens
+linearly by 50 % over the first quarter, darkens to 50 % below its first light by the third and
+comes back by the end; a foot (red 240) stands in frames 500 to 539.
 
-The surface carries a little fixed noise on red (at most +-2), far below the threshold of 60;
+The surface of the first five carries a little fixed noise on red (at most +-2), far below the threshold of 60;
 the square and the fingers differ from it by more than 100.
 """
 
 import json
 import math
 import os
+import random
 import shutil
 import struct
 import subprocess
@@ -253,6 +266,8 @@ def zones_clip():
             rows.append(bytes(row))
         frames.append(rows)
     return frames, {"square": corners, "side": 40}
+
+
 WALKER = 16  # a walker's width in pixels
 WALKER_FRAMES = 200
 
@@ -299,6 +314,61 @@ def walkers_clip(count):
     return frames, {"width": WALKER, "walkers": [None] + paths[1:]}
 
 
+FOOT_CORNER = (150, 100)
+
+
+def foot_clip(count, foot_frames, foot_red, sigma, light=lambda f: 0, seed=1):
+    """count frames of the checkered surface (red 100 and 120), light(f) added to every channel,
+    with gaussian noise of standard deviation sigma on red (a seeded generator, so the clip is
+    the same everywhere) and the foot's red at foot_red(surface red) in foot_frames."""
+    rng = random.Random(seed)
+    fx, fy = FOOT_CORNER
+    base = [surface_row(0, y) for y in range(HEIGHT)]
+    for y, row in enumerate(base):
+        for x in range(WIDTH):
+            row[3 * x] = 100 + 20 * (((x >> 4) + (y >> 4)) & 1)
+    frames = []
+    for f in range(count):
+        lift = light(f)
+        rows = []
+        for y in range(HEIGHT):
+            row = bytearray(min(255, max(0, v + lift)) for v in base[y]) if lift else bytearray(base[y])
+            if f in foot_frames and fy <= y < fy + SIDE:
+                for x in range(fx, fx + SIDE):
+                    row[3 * x] = min(255, foot_red(row[3 * x]))
+            if sigma:
+                for x in range(WIDTH):
+                    row[3 * x] = min(255, max(0, round(row[3 * x] + rng.gauss(0, sigma))))
+            rows.append(bytes(row))
+        frames.append(rows)
+    return frames, {"side": SIDE, "foot_corner": list(FOOT_CORNER), "foot": sorted(foot_frames)}
+
+
+def ramp_clip():
+    """The surface under a triangle of light over 1200 frames (see the module's description),
+    each frame's rows the first frame's bytes through one lookup table."""
+    count = 1200
+    fx, fy = FOOT_CORNER
+    first = [surface_row(0, y) for y in range(HEIGHT)]
+    for y, row in enumerate(first):
+        for x in range(WIDTH):
+            row[3 * x] = 140 + 20 * (((x >> 4) + (y >> 4)) & 1)
+    foot = range(500, 540)
+    frames = []
+    for f in range(count):
+        t = f / count
+        gain = 1 + 2 * t if t < 0.25 else 2 - 2 * t if t < 0.75 else 2 * t - 1  # 1 -> 1.5 -> 0.5 -> 1
+        table = bytes(min(255, round(v * gain)) for v in range(256))
+        rows = []
+        for y in range(HEIGHT):
+            row = bytearray(first[y].translate(table))
+            if f in foot and fy <= y < fy + SIDE:
+                row[3 * fx:3 * (fx + SIDE)] = b"\xf0\xe6\xdc" * SIDE
+            rows.append(bytes(row))
+        frames.append(rows)
+    return frames, {"side": SIDE, "foot_corner": list(FOOT_CORNER), "foot": list(foot)}
+
+
 def encode(folder, rate, target):
     subprocess.run(["ffmpeg", "-y", "-loglevel", "error", "-framerate", str(rate),
                     "-start_number", "0", "-i", os.path.join(folder, "%04d.png"),
@@ -339,7 +409,11 @@ def main(argv):
              "hop": lambda: square_frames(hop_clip()), "stripe": stripe_clip, "pinch": pinch_clip,
              "laser": laser_clip, "zones": zones_clip,
              "walkers2": lambda: walkers_clip(2), "walkers4": lambda: walkers_clip(4),
-             "walkers8": lambda: walkers_clip(8)}
+             "walkers8": lambda: walkers_clip(8),
+             "light": lambda: foot_clip(45, (), None, 2, lambda f: 90 if 10 <= f < 30 else 0),
+             "noisy": lambda: foot_clip(45, range(20, 30), lambda red: red + 150, 15),
+             "faint": lambda: foot_clip(45, range(20, 30), lambda red: red + 30, 2),
+             "ramp": ramp_clip}
     args = [a for a in argv[1:] if not a.startswith("--")]
     unknown = [name for name in args[1:] if name not in clips]
     if not args or unknown:

@@ -31,6 +31,7 @@ ThresholdReading AutoThreshold::pass(const FrameView& current, const FrameView& 
   const int limit = noise_ ? thresholdOf(*noise_) : INT_MAX;
 
   std::array<int, 256> quiet{};  // how many samples at or under the limit differ by each amount
+  std::array<int, 511> quietSigned{};  // the same by current less reference, from -255 up
   int quietCount = 0, over = 0, moving = 0;
   const bool hasPrevious = !previousReds_.empty();
   reds_.clear();
@@ -39,11 +40,13 @@ ThresholdReading AutoThreshold::pass(const FrameView& current, const FrameView& 
     const uchar* r = reference.pixelRow(y) + 2;
     for (int x = x0; x <= x3; x += kGridStep) {
       const int red = c[x * 4];
-      const int d = std::abs(red - r[x * 4]);
+      const int signedDifference = red - r[x * 4];
+      const int d = std::abs(signedDifference);
       if (d > limit) {
         ++over;
       } else {
         ++quiet[static_cast<std::size_t>(d)];
+        ++quietSigned[static_cast<std::size_t>(signedDifference + 255)];
         ++quietCount;
       }
       if (hasPrevious && reds_.size() < previousReds_.size() &&
@@ -85,6 +88,17 @@ ThresholdReading AutoThreshold::pass(const FrameView& current, const FrameView& 
     noise_.reset();
     changed_ = false;
     stillPasses_ = 0;
+  }
+
+  if (staticReference && !reading.globalChange && ++driftPasses_ >= kDriftPasses) {
+    reading.followDrift = true;
+    driftPasses_ = 0;
+    if (quietCount > 0) {
+      const int middle = (quietCount - 1) / 2;
+      std::size_t median = 0;
+      for (int atOrUnder = quietSigned[0]; atOrUnder <= middle;) atOrUnder += quietSigned[++median];
+      reading.lightShift = static_cast<int>(median) - 255;
+    }
   }
 
   reading.threshold = noise_ ? thresholdOf(*noise_) : kFloor;

@@ -6,6 +6,7 @@
 #include "capture/frm_document.h"
 #include "engine/detector.h"
 #include "engine/laser_spot_detector.h"
+#include "engine/reference_drift.h"
 #include "engine/stripe_detector.h"
 #include "engine/two_point_detector.h"
 #include "form/errors.h"
@@ -155,6 +156,15 @@ bool Processing::applyAutomaticThreshold(ScanFields& scan) {
   if (reading.relearn) {
     step([&] { Command7_Click(); });
     trace("relearn");
+  }
+  if (reading.followDrift) {
+    step([&] {
+      // Two images take turns as the reference, so a step writes pixels it already owns.
+      QImage drifted = std::move(spareReference_);
+      driftReference(f_.Picture1.image(), f_.Picture2.image(), reading.threshold, reading.lightShift, drifted);
+      spareReference_ = f_.Picture2.image();
+      f_.Picture2.setImage(drifted);
+    });
   }
   return reading.globalChange;
 }

@@ -102,7 +102,8 @@ private:
   // While "自动调解阀值" is checked (and a reference is ready), the threshold measured on this
   // pass's frames replaces the typed one in scan; it is shown in Label27 and traced when it
   // moves. True when the pass saw a global change: it then reports no touch and presses or
-  // releases nothing; in static reference mode a settled new picture becomes the reference.
+  // releases nothing; in static reference mode a settled new picture becomes the reference, and
+  // between global changes the reference follows the slow drift of the light where no touch is.
   bool applyAutomaticThreshold(ScanFields& scan);
   // Whether the frame just taken can be compared with a reference. Without one (nothing was
   // ever set), this frame becomes the reference and the pass finds nothing.
@@ -130,6 +131,7 @@ private:
   AutoThreshold autoThreshold_;
   ZoneWatch zoneWatch_;
   ScanInUse scanInUse_;
+  QImage spareReference_;  // the reference before the last drift step
 
   static constexpr qint64 kFramesStoppedMs = 1000;
   // A laser spot seen again after this long without one is a new shot and clicks.

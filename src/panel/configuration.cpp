@@ -36,6 +36,8 @@ constexpr const char* kGrid = "非线性校正";
 constexpr const char* kFramePacing = "帧率同步";
 // The mapping (0 矩形校正, 1 梯形校正, 2 非线性校正); absent means 0.
 constexpr const char* kMapping = "映射算法";
+// The recognition reference (0 动态, 1 静态); absent means 0.
+constexpr const char* kReference = "识别参考";
 constexpr const char* kCornerX[4] = {"x0", "x1", "x2", "x3"};
 constexpr const char* kCornerY[4] = {"Y0", "Y1", "Y2", "Y3"};
 constexpr const char* kScreenAreaKeys[4] = {"左坐标", "顶坐标", "宽度", "高度"};
@@ -137,6 +139,10 @@ QString Configuration::writeAll() const {
   put(kSystem, "鼠标移动", decimalText(f_.Check1.value()));
   put(kSystem, "鼠标点击", decimalText(f_.Check4.value()));
   put(kSystem, "投影方式", f_.Label9.caption());
+  // Like the mapping, written once it is not 0, so a file of the dynamic reference stays as it was.
+  const bool staticReference = f_.Option3[3].selected();
+  if (staticReference || !read(kSystem, kReference).isEmpty())
+    put(kSystem, kReference, staticReference ? QStringLiteral("1") : QStringLiteral("0"));
   put(kSerial, "启用多图合成", decimalText(f_.Check6.value()));
   put(kSerial, "通信端口", f_.Text7.text());
   put(kSerial, "本机状态", f_.Option5[1].selected() ? QStringLiteral("1") : QStringLiteral("0"));
@@ -301,6 +307,11 @@ void Configuration::Command5_Click() {
     if (mode > static_cast<int>(f_.Option4.size()) - 1) mode = 0;
     if (mode < 0) return;  // names no button: the selection stays
     f_.Option4[static_cast<std::size_t>(mode)].setSelected(true);
+  });
+
+  step([&] {
+    const QString reference = read(kSystem, kReference);
+    if (!reference.isEmpty()) f_.Option3[numberOf(reference) != 0 ? 3 : 2].setSelected(true);
   });
 
   for (std::size_t i = 0; i < 4; ++i) step([&] { f_.Text22[i].setText(read(kPageFlip, kPageFlipKeys[i])); });

@@ -147,11 +147,11 @@ def command(source, config, *extra):
     return [BIN, "--headless", "--source", source, "--trace", "--pointer", "none", "--config", config, *extra]
 
 
-def play(source, config, *extra, step=True):
+def play(source, config, *extra, step=True, timeout=60):
     """Runs the program on source until the source ends; its CompletedProcess. Its stderr is
     shown."""
     done = subprocess.run(command(source, config, "--exit-at-end", *(["--step"] if step else []), *extra),
-                          capture_output=True, text=True, timeout=60)
+                          capture_output=True, text=True, timeout=timeout)
     if done.stderr:
         print(done.stderr.rstrip())
     return done

@@ -145,6 +145,17 @@ TEST_F(AutomaticThreshold, NoiseThatJumpsPastTheThresholdIsMeasuredAfreshAfterTw
   EXPECT_EQ(f.Text5[0].text(), "200");
 }
 
+TEST_F(AutomaticThreshold, TheStaticReferenceFollowsSlowLightButNotAStillObject) {
+  f.Check3.setValue(1);
+  // The light rises by 60 levels over a minute of passes while an object stands still: without
+  // the drift most samples would soon differ by more than the floor of 12.
+  int found = 0;
+  for (int pass = 0; pass < 1200; ++pass) found += reportsTouch(withObject(plainFrame(100 + pass / 20)));
+  EXPECT_EQ(found, 1200);
+  EXPECT_EQ(f.Text5[0].text(), "200");
+  EXPECT_EQ(thresholdLines(), QStringList{"threshold 12"});
+}
+
 TEST_F(AutomaticThreshold, TheTwoPointPassUsesTheMeasuredThreshold) {
   f.Check3.setValue(1);
   reportsTouch(noisyFrame(1));

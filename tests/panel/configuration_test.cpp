@@ -403,3 +403,14 @@ TEST(ConfigurationFramePacing, IsSavedOnceSetReadBackAndAbsentMeansTheTick) {
   c.load();
   EXPECT_EQ(c.f.Check10.value(), 1);
 }
+
+TEST(ConfigurationReference, StaticIsSavedOnceChosenAndReadBack) {
+  ConfiguredSystem c;
+  c.save();
+  EXPECT_EQ(vornix::ReadIniValue(c.path(), QStringLiteral("系统"), QStringLiteral("识别参考")), "");
+  c.f.Option3[3].setSelected(true);
+  c.save();
+  c.f.Option3[2].setSelected(true);
+  c.load();
+  EXPECT_TRUE(c.f.Option3[3].selected());
+}

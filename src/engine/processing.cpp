@@ -49,6 +49,12 @@ bool Processing::yield() {
   return !loop_.quitRequested();
 }
 
+int Processing::truncatedStride() {
+  double s = 0;
+  step([&] { s = int16OfText(f_.Text6); });
+  return static_cast<int>(clampedStride(s));
+}
+
 double Processing::clampedStride(double s) {
   step([&] {
     if (s < 1) {
@@ -236,9 +242,7 @@ void Processing::Command8_Click() {
   // While this mode runs the reference follows the touches, not every frame.
   step([&] { f_.Option3[3].setSelected(true); });
   if (!yield()) return;
-  double s = 0;
-  step([&] { s = int16OfText(f_.Text6); });
-  const int stride = static_cast<int>(clampedStride(s));
+  const int stride = truncatedStride();
   ScanFields scan = readScanFields();
   if (!acquireFrame()) return;
 
@@ -268,9 +272,7 @@ void Processing::Command8_Click() {
 
 void Processing::Command12_Click() {
   if (!yield()) return;
-  double s = 0;
-  step([&] { s = int16OfText(f_.Text6); });
-  const int stride = static_cast<int>(clampedStride(s));
+  const int stride = truncatedStride();
   const ScanFields scan = readScanFields();
   if (!acquireFrame()) {
     releaseDragWhenFramesStopped();
@@ -305,9 +307,7 @@ void Processing::Command13_Click() {
   // Visitors stand still in the zones: the reference must not follow them.
   step([&] { f_.Option3[3].setSelected(true); });
   if (!yield()) return;
-  double s = 0;
-  step([&] { s = int16OfText(f_.Text6); });
-  const int stride = static_cast<int>(clampedStride(s));
+  const int stride = truncatedStride();
   ScanFields scan = readScanFields();
   if (!acquireFrame()) return;
 

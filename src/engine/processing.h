@@ -98,6 +98,8 @@ private:
   bool yield();
   // The stride s held to 1..4; Text6 is rewritten to "1" or "4" when it was held.
   double clampedStride(double s);
+  // The stride of Text6, clamped and cut to whole samples (modes 3, 4 and 5).
+  int truncatedStride();
   ScanFields readScanFields();
   // While "自动调解阀值" is checked (and a reference is ready), the threshold measured on this
   // pass's frames replaces the typed one in scan; it is shown in Label27 and traced when it

@@ -127,14 +127,14 @@ bool Processing::acquireFrame() {
     if (!document_) throw std::runtime_error("no capture window");
     grab = document_->sdk2000().grabToSlot(slot_);
   });
-  if (onFrameTaken) onFrameTaken(grab == capture::Grab::New ? slot_.arrived() : std::nullopt);
+  const bool isNew = grab == capture::Grab::New;
+  if (onFrameTaken) onFrameTaken(isNew, isNew ? slot_.arrived() : std::nullopt);
   step([&] {
     if (std::optional<QImage> picture = slot_.get()) f_.Picture1.setImage(*picture);
   });
   step([&] { slot_.clear(); });
-  if (grab != capture::Grab::New) return false;
+  if (!isNew) return false;
   lastNewFrameMs_ = loop_.nowMs();
-  if (onNewFrame) onNewFrame();
   return true;
 }
 

@@ -64,11 +64,9 @@ public:
   // Text8), for the outputs that follow the passes rather than the hand-overs: a finger that
   // stands still writes an unchanged point, which runs no handler.
   std::function<void(bool point1, bool point2)> onPassDone;
-  // A new frame came from the source (at the start of a pass).
-  std::function<void()> onNewFrame;
-  // Handed, at each grab, when the grabbed frame reached the capture (none: a repeated frame, or
-  // a source without a clock).
-  std::function<void(capture::FrameSlot::Arrival)> onFrameTaken;
+  // At each grab: whether the frame is new, and when it reached the capture (none: a repeated
+  // frame, or a source without a clock).
+  std::function<void(bool isNew, capture::FrameSlot::Arrival)> onFrameTaken;
 
   // "自动调解阀值" changed: the measurement starts afresh; cleared, the passes use the typed
   // threshold again and the shown one is emptied and hidden.

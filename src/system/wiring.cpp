@@ -88,7 +88,10 @@ void System::wire() {
     ports.pointer.setFrameArrival(std::nullopt);
     if (ports.exitAtEnd) startup.endWhenSourceFinished();
   };
-  processing.onFrameTaken = [this](capture::FrameSlot::Arrival arrived) { ports.pointer.setFrameArrival(arrived); };
+  processing.onFrameTaken = [this](bool isNew, capture::FrameSlot::Arrival arrived) {
+    ports.pointer.setFrameArrival(arrived);
+    if (isNew) metrics.frameArrived();
+  };
   f.Timer3.onTimer = [this] {
     watchdog.statusChanged(ports.document ? ports.document->sdk2000().description() : QStringLiteral("none"));
     metrics.meterRead(int(numericValue(f.Timer3.tag)));
@@ -146,7 +149,6 @@ void System::wire() {
     else touches.passDone(point1, point2);
     metrics.passDone(int(numericValue(f.Label9.caption())), int(point1) + int(point2));
   };
-  processing.onNewFrame = [this] { metrics.frameArrived(); };
   configuration.saveFailed = [this] { metrics.configSaveFailed(); };
   configuration.tuioTargetLoaded = [this](const QString& target) { tuio.setStoredTarget(target); };
   configuration.loaded = [this] {

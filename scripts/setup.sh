@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
   qt6-base-dev qt6-serialport-dev qt6-httpserver-dev qt6-websockets-dev libgl-dev
-  libopencv-dev
+  libopencv-dev libturbojpeg0-dev
   libxtst-dev libx11-dev libxrandr-dev libevdev-dev
   liblo-dev liblo-tools libsystemd-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,5 +1,7 @@
 #include "capture/opencv_capture.h"
 
+#include "capture/jpeg_frame_decoder.h"
+
 #include "base/frame.h"
 #include "base/trace.h"
 
@@ -11,7 +13,6 @@
 
 #include <opencv2/core.hpp>
 #include <opencv2/core/utils/logger.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
 
@@ -78,14 +79,6 @@ QImage toFrame(const cv::Mat& decoded) {
 
 // The decoding of a JPEG of width x height: straight at 1/8, 1/4 or 1/2 of its size, the largest
 // reduction that still leaves at least the capture size, so most of the picture is never decoded.
-int jpegDecodeFlags(int width, int height) {
-  constexpr std::pair<int, int> reductions[] = {
-      {8, cv::IMREAD_REDUCED_COLOR_8}, {4, cv::IMREAD_REDUCED_COLOR_4}, {2, cv::IMREAD_REDUCED_COLOR_2}};
-  for (const auto& [factor, flags] : reductions)
-    if (width >= factor * kFrameWidth && height >= factor * kFrameHeight) return flags;
-  return cv::IMREAD_COLOR;
-}
-
 // A camera's and an AVI's tag, or the codec's name where a container has no tag (Matroska).
 bool isMotionJpeg(double fourcc) {
   const int code = int(fourcc);
@@ -161,9 +154,10 @@ struct OpenCvCapture::Reader {
   int requestedWidth = 0;
   int requestedHeight = 0;
   bool formatPending = false;
-  // A source of JPEG frames is read encoded and decoded here with these imdecode flags, at a
-  // reduced size where it allows; -1: the video library decodes.
-  int jpegFlags = -1;
+  // A source of JPEG frames is read encoded and decoded here, at a reduced size where it allows;
+  // otherwise the video library decodes.
+  bool jpegEncoded = false;
+  JpegFrameDecoder jpeg;
 
   bool openSource();
   void readJpegEncoded();
@@ -254,16 +248,14 @@ bool OpenCvCapture::Reader::openSource() {
 }
 
 void OpenCvCapture::Reader::readJpegEncoded() {
-  jpegFlags = -1;
+  jpegEncoded = false;
   if (source.kind != SourceKind::File && source.kind != SourceKind::Device) return;
   try {
     if (!isMotionJpeg(cap.get(cv::CAP_PROP_FOURCC))) return;
-    const int width = int(cap.get(cv::CAP_PROP_FRAME_WIDTH));
-    const int height = int(cap.get(cv::CAP_PROP_FRAME_HEIGHT));
     // The file backend hands out the stream's packets, the camera backend its buffers, undecoded.
     const bool encoded = source.kind == SourceKind::File ? cap.set(cv::CAP_PROP_FORMAT, -1)
                                                          : cap.set(cv::CAP_PROP_CONVERT_RGB, 0);
-    if (encoded) jpegFlags = jpegDecodeFlags(width, height);
+    jpegEncoded = encoded;
   } catch (...) {
     // The library decodes, as for any other source.
   }
@@ -274,11 +266,10 @@ bool OpenCvCapture::Reader::readFrame(QImage& out, Clock::time_point* readAt) {
     cv::Mat decoded;
     if (!cap.read(decoded) || decoded.empty()) return false;
     if (readAt) *readAt = Clock::now();
-    if (jpegFlags >= 0 && decoded.rows == 1 && decoded.type() == CV_8UC1) {
-      decoded = cv::imdecode(decoded, jpegFlags);
-      if (decoded.empty()) return false;
-    }
-    out = toFrame(decoded);
+    if (jpegEncoded && decoded.rows == 1 && decoded.type() == CV_8UC1)
+      out = jpeg.decode(decoded.ptr(), decoded.total());
+    else
+      out = toFrame(decoded);
     return !out.isNull();
   } catch (...) {
     return false;

@@ -9,6 +9,8 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -85,6 +87,35 @@ TEST_F(Sequence, LargerFramesAreScaledToTheCaptureSize) {
   EXPECT_EQ(slot.get()->pixel(319, 239), qRgb(5, 100, 200));
   EXPECT_EQ(capture->videoWidth(), kFrameWidth);
   EXPECT_EQ(capture->videoHeight(), kFrameHeight);
+}
+
+// The file's JPEG packets are decoded at a reduced size and scaled straight into the frame:
+// the picture must keep its geometry and its colour channels.
+TEST_F(Sequence, MotionJpegFilesKeepTheirPictureAtTheCaptureSize) {
+  for (const cv::Size size : {cv::Size(1280, 720), cv::Size(640, 480), cv::Size(3000, 500)}) {
+    const std::string path = dir_.filePath(QStringLiteral("clip.avi")).toStdString();
+    cv::VideoWriter writer(path, cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 30, size);
+    ASSERT_TRUE(writer.isOpened());
+    cv::Mat picture(size, CV_8UC3, cv::Scalar(30, 30, 30));
+    // Red over the right half's lower half: frame samples 160..319 by 120..239.
+    cv::rectangle(picture, cv::Rect(size.width / 2, size.height / 2, size.width / 2, size.height / 2),
+                  cv::Scalar(0, 0, 255), cv::FILLED);
+    writer.write(picture);
+    writer.release();
+
+    auto capture = makeCapture(QString::fromStdString(path), true);
+    FrameSlot slot;
+    ASSERT_EQ(capture->grabToSlot(slot), Grab::New) << size.width;
+    const QImage frame = *slot.get();
+    ASSERT_EQ(frame.size(), QSize(kFrameWidth, kFrameHeight));
+    const QRgb red = frame.pixel(240, 180), dark = frame.pixel(80, 60), edge = frame.pixel(165, 125);
+    EXPECT_GT(qRed(red), 220) << size.width;
+    EXPECT_LT(qGreen(red), 40) << size.width;
+    EXPECT_LT(qBlue(red), 40) << size.width;
+    EXPECT_EQ(qAlpha(red), 255);
+    EXPECT_NEAR(qRed(dark), 30, 8) << size.width;
+    EXPECT_GT(qRed(edge), 200) << size.width;
+  }
 }
 
 TEST_F(Sequence, RealTimePlaysToTheEndWithoutTheCallerWaiting) {

@@ -38,8 +38,8 @@ ParseResult parseOptions(const QStringList& arguments) {
   const QCommandLineOption multiTouchPort("multitouch-port", "TCP port of the multi-touch server "
                                           "(default 5500; 0: any free port).", "PORT", "5500");
   const QCommandLineOption listSources(
-      "list-sources", "List the video capture devices (path, card, bus, pixel formats and frame "
-      "sizes, stable /dev/v4l paths for --source) and exit.");
+      "list-sources", "List the video capture devices (path, card, bus, pixel formats, frame "
+      "sizes and rates, stable /dev/v4l paths for --source) and exit.");
   const QCommandLineOption tuio("tuio", "Send TUIO 1.1 cursors over UDP to [HOST:]PORT (host "
                                  "127.0.0.1 when omitted; 3333 is the usual port).", "[HOST:]PORT");
   const QCommandLineOption calibrate(

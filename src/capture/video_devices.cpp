@@ -1,16 +1,30 @@
 #include "capture/video_devices.h"
 
+#include <algorithm>
+
 namespace vornix::capture {
 
 namespace {
 
 QString sizeText(QSize size) { return QStringLiteral("%1x%2").arg(size.width()).arg(size.height()); }
 
-QString formatText(const PixelFormat& format) {
+QString rateText(double fps) { return QString::number(fps, 'g', 4); }
+
+QString formatText(const PixelFormat& format, const std::vector<CameraMode>& modes) {
   QString text = fourccText(format.fourcc);
-  if (format.sizeRange && format.sizes.size() == 2)
-    return text + u' ' + sizeText(format.sizes[0]) + u'-' + sizeText(format.sizes[1]);
-  for (const QSize size : format.sizes) text += u' ' + sizeText(size);
+  if (format.sizeRange && format.sizes.size() == 2) {
+    text += u' ' + sizeText(format.sizes[0]) + u'-' + sizeText(format.sizes[1]);
+    for (const CameraMode& mode : modes)
+      if (mode.fourcc == format.fourcc) text += QStringLiteral(" (%1@%2)").arg(sizeText(mode.size), rateText(mode.fps));
+    return text;
+  }
+  for (const QSize size : format.sizes) {
+    text += u' ' + sizeText(size);
+    const auto mode = std::find_if(modes.begin(), modes.end(), [&](const CameraMode& mode) {
+      return mode.fourcc == format.fourcc && mode.size == size;
+    });
+    if (mode != modes.end()) text += u'@' + rateText(mode->fps);
+  }
   return text;
 }
 
@@ -18,7 +32,7 @@ QString deviceLine(const VideoDevice& device) {
   if (!device.openError.isEmpty()) return device.path + QStringLiteral("  cannot be opened: ") + device.openError;
   QString line = device.path + QStringLiteral("  card \"") + device.card + QStringLiteral("\"  bus ") + device.bus;
   QStringList formats;
-  for (const PixelFormat& format : device.formats) formats << formatText(format);
+  for (const PixelFormat& format : device.formats) formats << formatText(format, device.modes);
   if (formats.isEmpty()) formats << QStringLiteral("none");
   line += QStringLiteral("  formats ") + formats.join(QStringLiteral(", "));
   if (!device.stablePaths.isEmpty()) line += QStringLiteral("  stable ") + device.stablePaths.join(u' ');

@@ -1,5 +1,7 @@
 #include "platform/v4l2_devices.h"
 
+#include "base/frame.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -30,31 +32,69 @@ QString fixedText(const __u8 (&bytes)[N]) {
   return QString::fromUtf8(text, qsizetype(strnlen(text, N)));
 }
 
-std::vector<QSize> frameSizes(int fd, std::uint32_t fourcc, bool& range) {
+// The highest frame rate the device offers at this format and size; 0 when it tells none. Of a
+// stepwise or continuous range of intervals, its shortest.
+double highestRate(int fd, std::uint32_t fourcc, QSize size) {
+  v4l2_frmivalenum interval{};
+  interval.pixel_format = fourcc;
+  interval.width = __u32(size.width());
+  interval.height = __u32(size.height());
+  double highest = 0;
+  for (interval.index = 0; query(fd, VIDIOC_ENUM_FRAMEINTERVALS, &interval) == 0; ++interval.index) {
+    const bool discrete = interval.type == V4L2_FRMIVAL_TYPE_DISCRETE;
+    const v4l2_fract shortest = discrete ? interval.discrete : interval.stepwise.min;
+    if (shortest.numerator > 0 && shortest.denominator > 0)
+      highest = std::max(highest, double(shortest.denominator) / shortest.numerator);
+    if (!discrete) break;
+  }
+  return highest;
+}
+
+// The smallest size of the range that holds the capture picture, or the range's largest when
+// none does.
+QSize sizeToAsk(const v4l2_frmsize_stepwise& range) {
+  const auto fit = [](__u32 least, __u32 most, __u32 step, __u32 wanted) {
+    if (wanted <= least) return least;
+    if (wanted >= most) return most;
+    step = std::max<__u32>(step, 1);
+    return std::min(most, least + (wanted - least + step - 1) / step * step);
+  };
+  return {int(fit(range.min_width, range.max_width, range.step_width, __u32(kFrameWidth))),
+          int(fit(range.min_height, range.max_height, range.step_height, __u32(kFrameHeight)))};
+}
+
+// The format's sizes (a range as its smallest and largest size) and its modes with a known rate.
+std::vector<QSize> frameSizes(int fd, std::uint32_t fourcc, bool& range, std::vector<capture::CameraMode>& modes) {
   std::vector<QSize> sizes;
   range = false;
+  const auto addMode = [&](QSize size) {
+    if (const double fps = highestRate(fd, fourcc, size); fps > 0) modes.push_back({fourcc, size, fps});
+  };
   v4l2_frmsizeenum size{};
   size.pixel_format = fourcc;
   for (size.index = 0; query(fd, VIDIOC_ENUM_FRAMESIZES, &size) == 0; ++size.index) {
     if (size.type == V4L2_FRMSIZE_TYPE_DISCRETE) {
       sizes.emplace_back(int(size.discrete.width), int(size.discrete.height));
+      addMode(sizes.back());
       continue;
     }
     range = true;
+    addMode(sizeToAsk(size.stepwise));
     return {QSize(int(size.stepwise.min_width), int(size.stepwise.min_height)),
             QSize(int(size.stepwise.max_width), int(size.stepwise.max_height))};
   }
   return sizes;
 }
 
-std::vector<capture::PixelFormat> pixelFormats(int fd, std::uint32_t bufferType) {
+std::vector<capture::PixelFormat> pixelFormats(int fd, std::uint32_t bufferType,
+                                               std::vector<capture::CameraMode>& modes) {
   std::vector<capture::PixelFormat> formats;
   v4l2_fmtdesc description{};
   description.type = bufferType;
   for (description.index = 0; query(fd, VIDIOC_ENUM_FMT, &description) == 0; ++description.index) {
     capture::PixelFormat format;
     format.fourcc = description.pixelformat;
-    format.sizes = frameSizes(fd, description.pixelformat, format.sizeRange);
+    format.sizes = frameSizes(fd, description.pixelformat, format.sizeRange, modes);
     formats.push_back(std::move(format));
   }
   return formats;
@@ -86,7 +126,7 @@ bool describe(int fd, capture::VideoDevice& device) {
     return false;
   device.card = fixedText(capability.card);
   device.bus = fixedText(capability.bus_info);
-  device.formats = pixelFormats(fd, bufferType);
+  device.formats = pixelFormats(fd, bufferType, device.modes);
   return true;
 }
 

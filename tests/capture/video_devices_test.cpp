@@ -24,6 +24,7 @@ TEST(SourceListing, OneLinePerDeviceWithFormatsSizesAndStablePaths) {
   webcam.bus = "usb-0000:00:14.0-1";
   webcam.formats = {{code("MJPG"), {QSize(1920, 1080), QSize(640, 480)}, false},
                     {code("YUYV"), {QSize(320, 240)}, false}};
+  webcam.modes = {{code("MJPG"), QSize(640, 480), 30}, {code("YUYV"), QSize(320, 240), 29.97}};
   webcam.stablePaths = {"/dev/v4l/by-id/usb-046d_C920-video-index0",
                         "/dev/v4l/by-path/pci-0000:00:14.0-usb-0:1:1.0-video-index0"};
   VideoDevice card;
@@ -32,6 +33,7 @@ TEST(SourceListing, OneLinePerDeviceWithFormatsSizesAndStablePaths) {
   card.bus = "PCI:0000:03:00.0";
   card.formats = {{code("Y16 ") | (1u << 31), {QSize(48, 32), QSize(1920, 1080)}, true},
                   {code("GREY"), {}, false}};
+  card.modes = {{code("Y16 ") | (1u << 31), QSize(320, 240), 60}};
   VideoDevice locked;
   locked.path = "/dev/video4";
   locked.openError = "Permission denied";
@@ -39,10 +41,10 @@ TEST(SourceListing, OneLinePerDeviceWithFormatsSizesAndStablePaths) {
 
   EXPECT_EQ(sourceListing(fake),
             QStringList({"/dev/video0  card \"HD Pro Webcam C920\"  bus usb-0000:00:14.0-1  formats MJPG "
-                         "1920x1080 640x480, YUYV 320x240  stable /dev/v4l/by-id/usb-046d_C920-video-index0 "
+                         "1920x1080 640x480@30, YUYV 320x240@29.97  stable /dev/v4l/by-id/usb-046d_C920-video-index0 "
                          "/dev/v4l/by-path/pci-0000:00:14.0-usb-0:1:1.0-video-index0",
                          "/dev/video2  card \"Capture card\"  bus PCI:0000:03:00.0  formats Y16-BE "
-                         "48x32-1920x1080, GREY",
+                         "48x32-1920x1080 (320x240@60), GREY",
                          "/dev/video4  cannot be opened: Permission denied"}));
 }
 

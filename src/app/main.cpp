@@ -76,8 +76,9 @@ int main(int argc, char** argv) {
   const app::ParseResult parsed = app::parseOptions(arguments);
   if (parsed.exitStatus) return *parsed.exitStatus;
   const app::Options& options = parsed.options;
+  const auto videoDevices = std::make_shared<const platform::V4l2Devices>();
   if (options.listSources) {
-    for (const QString& line : capture::sourceListing(platform::V4l2Devices()))
+    for (const QString& line : capture::sourceListing(*videoDevices))
       std::puts(line.toLocal8Bit().constData());
     return 0;
   }
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
   output::PointerOutput pointer(std::move(pointerSetup.backend), std::move(pointerSetup.cursor));
 
   capture::frmDocument document(
-      capture::makeCapture(options.source, options.step, platform::X11ScreenGrabber::open));
+      capture::makeCapture(options.source, options.step, platform::X11ScreenGrabber::open, videoDevices));
   if (const std::optional<capture::SourceFailure> failure = document.sdk2000().openFailure()) {
     std::fprintf(stderr, "vornix: video source: %s\n", qPrintable(failure->text));
     // A replay whose source is mistyped or unreadable fails rather than waiting for nothing;

@@ -16,6 +16,8 @@
 
 namespace vornix::capture {
 
+class VideoDeviceEnumerator;
+
 struct FormatRequest {
   int width = 0;
   int height = 0;
@@ -107,11 +109,13 @@ private:
 // Makes the component for a --source value: "demo" for the built-in scene; a device
 // ("/dev/video0" or an index "0"); a video file; an image-sequence pattern ("frames/%04d.png");
 // "gst:PIPELINE"; "screen[:QUAD[:K1]]", the simulated room, which watches the screen that
-// openScreen connects to. An empty text takes the first video device. In step mode a file,
+// openScreen connects to. An empty text takes the first video device; a camera is asked for the
+// mode chosen among those that devices lists for it. In step mode a file,
 // sequence or pipeline gives its next frame at every grab instead of playing in real time. A
 // source that cannot be opened still yields a component (its channel number is negative, its
 // openFailure() says why).
 std::unique_ptr<CaptureComponent> makeCapture(const QString& sourceText, bool step,
-                                              const ScreenGrabberFactory& openScreen = {});
+                                              const ScreenGrabberFactory& openScreen = {},
+                                              std::shared_ptr<const VideoDeviceEnumerator> devices = {});
 
 }  // namespace vornix::capture

@@ -4,6 +4,7 @@
 
 #include "base/frame.h"
 #include "base/trace.h"
+#include "capture/camera_mode.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -135,6 +136,8 @@ VideoSource parseVideoSource(const QString& text) {
 struct OpenCvCapture::Reader {
   VideoSource source;
   bool step = false;
+  std::shared_ptr<const VideoDeviceEnumerator> devices;
+  QString node;  // the device node that was opened, links followed
   cv::VideoCapture cap;
   std::atomic<bool> open{false};
   double fps = kDefaultFps;
@@ -158,11 +161,15 @@ struct OpenCvCapture::Reader {
   // otherwise the video library decodes.
   bool jpegEncoded = false;
   JpegFrameDecoder jpeg;
+  QString modeReport;  // the mode a camera was asked for at its last open, until traced
 
   bool openSource();
   void readJpegEncoded();
   bool readFrame(QImage& out, Clock::time_point* readAt = nullptr);
   void applyRequestedFormat();
+  // The mode chosen among those the opened node lists; nothing when it lists none.
+  std::optional<CameraMode> listedMode(QSize least) const;
+  QString grantedMode();  // the format, size and rate the camera runs at, as cameraModeText
   bool waitFor(Clock::time_point until);  // false when asked to stop
   void run();
   QString describe() const;  // with mutex held
@@ -187,17 +194,19 @@ bool OpenCvCapture::Reader::openSource() {
             fail(SourceError::NoDevice, QStringLiteral("no video device"));
             break;
           }
+          node = QFileInfo(found).canonicalFilePath();
           cap.open(found.toStdString(), cv::CAP_V4L2);
         } else if (source.deviceIndex >= 0 && source.location == QStringLiteral("/dev/video%1").arg(source.deviceIndex)) {
           if (!QFileInfo::exists(source.location)) {
             fail(SourceError::NoDevice, QStringLiteral("no such device"));
             break;
           }
+          node = QFileInfo(source.location).canonicalFilePath();
           cap.open(source.deviceIndex, cv::CAP_V4L2);
         } else {
           // A stable link (/dev/v4l/by-id/..., by-path/...) is followed afresh at every open, so
           // the camera is found again after it moved to another USB port.
-          const QString node = QFileInfo(source.location).canonicalFilePath();
+          node = QFileInfo(source.location).canonicalFilePath();
           if (node.isEmpty()) {
             fail(SourceError::NoDevice, QStringLiteral("no such device"));
             break;
@@ -285,20 +294,50 @@ void OpenCvCapture::Reader::applyRequestedFormat() {
     width = requestedWidth;
     height = requestedHeight;
   }
-  // Uncompressed first, so nothing has to be decoded; then the size; then the shortest frame
-  // interval the driver offers at that size (it answers an impossible rate with its nearest).
-  // A camera that refuses any of them keeps its own; frames are scaled either way.
+  // A camera that refuses any of these keeps its own; frames are scaled either way.
   const auto ask = [this](int property, double value) {
     try {
       cap.set(property, value);
     } catch (...) {
     }
   };
-  ask(cv::CAP_PROP_FOURCC, cv::VideoWriter::fourcc('Y', 'U', 'Y', 'V'));
-  ask(cv::CAP_PROP_FRAME_WIDTH, width);
-  ask(cv::CAP_PROP_FRAME_HEIGHT, height);
-  ask(cv::CAP_PROP_FPS, 240);
+  QString report;
+  if (const std::optional<CameraMode> mode = listedMode(QSize(width, height))) {
+    // The rate last: a new format or size restarts the stream, and drivers reset the rate with it.
+    ask(cv::CAP_PROP_FOURCC, std::int32_t(mode->fourcc));  // the library takes the code as an int
+    ask(cv::CAP_PROP_FRAME_WIDTH, mode->size.width());
+    ask(cv::CAP_PROP_FRAME_HEIGHT, mode->size.height());
+    ask(cv::CAP_PROP_FPS, mode->fps);
+    report = cameraModeText(*mode);
+  } else {
+    // Uncompressed at the requested size, and the driver's nearest to a rate no camera reaches.
+    ask(cv::CAP_PROP_FOURCC, cv::VideoWriter::fourcc('Y', 'U', 'Y', 'V'));
+    ask(cv::CAP_PROP_FRAME_WIDTH, width);
+    ask(cv::CAP_PROP_FRAME_HEIGHT, height);
+    ask(cv::CAP_PROP_FPS, 240);
+    report = grantedMode() + QStringLiteral(" unlisted");
+  }
   readJpegEncoded();
+  std::lock_guard lock(mutex);
+  modeReport = report;
+}
+
+std::optional<CameraMode> OpenCvCapture::Reader::listedMode(QSize least) const {
+  if (!devices) return std::nullopt;
+  for (const VideoDevice& device : devices->captureDevices())
+    if (QFileInfo(device.path).canonicalFilePath() == node) return chooseCameraMode(device.modes, least);
+  return std::nullopt;
+}
+
+QString OpenCvCapture::Reader::grantedMode() {
+  try {
+    const CameraMode mode{std::uint32_t(std::int64_t(cap.get(cv::CAP_PROP_FOURCC))),
+                          QSize(int(cap.get(cv::CAP_PROP_FRAME_WIDTH)), int(cap.get(cv::CAP_PROP_FRAME_HEIGHT))),
+                          cap.get(cv::CAP_PROP_FPS)};
+    return cameraModeText(mode);
+  } catch (...) {
+    return QStringLiteral("?");
+  }
 }
 
 bool OpenCvCapture::Reader::waitFor(Clock::time_point until) {
@@ -389,7 +428,8 @@ QString OpenCvCapture::Reader::describe() const {
   return text;
 }
 
-OpenCvCapture::OpenCvCapture(const VideoSource& source, bool step)
+OpenCvCapture::OpenCvCapture(const VideoSource& source, bool step,
+                             std::shared_ptr<const VideoDeviceEnumerator> devices)
     : reader_(std::make_shared<Reader>()), step_(step && source.kind != SourceKind::Device) {
   // The video library's own console lines would repeat at every attempt to find a camera again;
   // the component says once that the source is gone and once that it is back.
@@ -397,6 +437,7 @@ OpenCvCapture::OpenCvCapture(const VideoSource& source, bool step)
   Reader& reader = *reader_;
   reader.source = source;
   reader.step = step_;
+  reader.devices = std::move(devices);
   const bool opened = reader.openSource();
   // A source that fails at the start is reported by whoever made the component.
   reportedAvailable_ = opened;
@@ -466,6 +507,7 @@ Grab OpenCvCapture::grabToSlot(FrameSlot& slot) {
       trace("source", QStringLiteral("gone ") + what);
     }
   }
+  if (!reader.modeReport.isEmpty()) trace("camera-mode", std::exchange(reader.modeReport, QString()));
   if (step_ && aheadValid_) {
     reader.latest = ahead_;
     reader.latestArrival.reset();

@@ -6,6 +6,7 @@
 // of a file, a camera lost (looked for again once a second).
 
 #include "capture/capture_component.h"
+#include "capture/video_devices.h"
 
 #include <QImage>
 
@@ -30,7 +31,10 @@ VideoSource parseVideoSource(const QString& text);
 
 class OpenCvCapture final : public CaptureComponent {
 public:
-  OpenCvCapture(const VideoSource& source, bool step);
+  // A camera is asked for the mode chosen among those that devices lists for its node; without
+  // devices, or when its node lists none, for YUYV at the requested size and the driver's
+  // fastest rate.
+  OpenCvCapture(const VideoSource& source, bool step, std::shared_ptr<const VideoDeviceEnumerator> devices = {});
   ~OpenCvCapture() override;
 
   // Stops the capture thread. A thread stuck in a read of the video library is waited for at

@@ -219,47 +219,31 @@ QImage DemoScene::render(std::int64_t frame, Scene scene) {
 
 DemoCapture::DemoCapture(bool step) : step_(step) {}
 
-DemoCapture::~DemoCapture() { stopTicker(); }
+DemoCapture::~DemoCapture() { clock_.stop(); }
 
 void DemoCapture::release() {
   released_ = true;
-  stopTicker();
-}
-
-void DemoCapture::stopTicker() {
-  {
-    std::lock_guard lock(tickerMutex_);
-    tickerStop_ = true;
-  }
-  tickerWake_.notify_all();
-  if (ticker_.joinable()) ticker_.join();
+  clock_.stop();
 }
 
 void DemoCapture::onNewFrame(std::function<void()> notify) {
-  stopTicker();
-  tickerStop_ = false;
+  clock_.stop();
   if (!notify || released_) return;
   if (step_) {
     notify();
     return;
   }
-  ticker_ = std::thread([this, notify = std::move(notify)] {
-    std::unique_lock lock(tickerMutex_);
-    for (std::int64_t frame = frameNow() + 1;; ++frame) {
-      if (tickerWake_.wait_until(lock, start_ + frame * kFramePeriod, [this] { return tickerStop_; })) return;
-      notify();
-    }
-  });
+  clock_.tell(std::move(notify));
 }
 
 bool DemoCapture::frameWaiting() const {
   if (released_) return false;
-  return step_ || frameNow() != renderedFrame_;
+  return step_ || clock_.frameNow() != renderedFrame_;
 }
 
 Grab DemoCapture::grabToSlot(FrameSlot& slot) {
   if (released_) return Grab::Nothing;
-  const std::int64_t frame = step_ ? nextStepFrame_++ : frameNow();
+  const std::int64_t frame = step_ ? nextStepFrame_++ : clock_.frameNow();
   const DemoScene::Scene scene = scene_ ? scene_() : DemoScene::Scene::Floor;
   const bool isNew = frame != renderedFrame_ || scene != renderedScene_;
   if (isNew) {
@@ -268,7 +252,7 @@ Grab DemoCapture::grabToSlot(FrameSlot& slot) {
     renderedScene_ = scene;
   }
   // A step replay has no time of arrival.
-  slot.put(rendered_, step_ ? FrameSlot::Arrival() : FrameSlot::Arrival(start_ + frame * kFramePeriod));
+  slot.put(rendered_, step_ ? FrameSlot::Arrival() : FrameSlot::Arrival(clock_.frameTime(frame)));
   return isNew ? Grab::New : Grab::Repeated;
 }
 

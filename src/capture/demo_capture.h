@@ -9,15 +9,13 @@
 //   seconds).
 
 #include "capture/capture_component.h"
+#include "capture/frame_ticker.h"
 
 #include <QImage>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 namespace vornix::capture {
 
@@ -90,24 +88,14 @@ public:
   QString description() const override;
 
 private:
-  using Clock = std::chrono::steady_clock;
-  static constexpr Clock::duration kFramePeriod = std::chrono::microseconds(1'000'000 / DemoScene::kFps);
-  std::int64_t frameNow() const { return (Clock::now() - start_) / kFramePeriod; }
-  void stopTicker();
-
   bool step_;
   std::function<DemoScene::Scene()> scene_;
   DemoScene::Scene renderedScene_ = DemoScene::Scene::Floor;
   bool released_ = false;
-  Clock::time_point start_ = Clock::now();
+  FrameTicker clock_{std::chrono::microseconds(1'000'000 / DemoScene::kFps)};
   std::int64_t nextStepFrame_ = 0;
   std::int64_t renderedFrame_ = -1;  // the frame handed out last
   QImage rendered_;
-
-  std::thread ticker_;
-  std::mutex tickerMutex_;
-  std::condition_variable tickerWake_;
-  bool tickerStop_ = false;
 };
 
 }  // namespace vornix::capture

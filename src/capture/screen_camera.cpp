@@ -178,21 +178,42 @@ ScreenCapture::ScreenCapture(const CameraPlacement& placement, const ScreenGrabb
     failure_ = SourceFailure{SourceError::NoDisplay,
                              QStringLiteral("the screen camera has no screen to watch: %1")
                                  .arg(error.isEmpty() ? QStringLiteral("no display") : error)};
-  clock_.start();
+}
+
+void ScreenCapture::release() {
+  released_ = true;
+  clock_.stop();
+}
+
+void ScreenCapture::onNewFrame(std::function<void()> notify) {
+  clock_.stop();
+  if (!notify || released_ || !grabber_) return;
+  if (step_) {
+    notify();
+    return;
+  }
+  clock_.tell(std::move(notify));
+}
+
+bool ScreenCapture::frameWaiting() const {
+  if (released_ || !grabber_) return false;
+  return step_ || shown_.isNull() || clock_.frameNow() != shownFrame_;
 }
 
 Grab ScreenCapture::grabToSlot(FrameSlot& slot) {
   if (released_ || !grabber_) return Grab::Nothing;
-  const std::int64_t frame = step_ ? nextStepFrame_++ : clock_.elapsed() * kFps / 1000;
+  const std::int64_t frame = step_ ? nextStepFrame_++ : clock_.frameNow();
   if (frame != shownFrame_ || shown_.isNull()) {
+    const FrameTicker::Clock::time_point taken = FrameTicker::Clock::now();
     const QImage screen = grabber_->grab();
     if (screen.isNull()) return Grab::Nothing;
     shown_ = camera_.picture(screen, std::uint64_t(frame) * 0x9E3779B97F4A7C15ull);
     shownFrame_ = frame;
-    slot.put(shown_);
+    shownArrival_ = step_ ? FrameSlot::Arrival() : FrameSlot::Arrival(taken);
+    slot.put(shown_, shownArrival_);
     return Grab::New;
   }
-  slot.put(shown_);
+  slot.put(shown_, shownArrival_);
   return Grab::Repeated;
 }
 

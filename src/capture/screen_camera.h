@@ -7,9 +7,9 @@
 
 #include "base/result.h"
 #include "capture/capture_component.h"
+#include "capture/frame_ticker.h"
 #include "capture/screen_grabber.h"
 
-#include <QElapsedTimer>
 #include <QPointF>
 #include <QSize>
 
@@ -66,11 +66,15 @@ public:
   static constexpr int kFps = 20;
 
   // Connects to the display through openScreen; a failure is kept as the open failure.
-  // Real time: a new frame every 1/20 s. Step mode: every grab takes a new frame.
+  // Real time: a new frame every 1/20 s, the screen taken by the first grab within it (the
+  // frame arrives then). Step mode: every grab takes a new frame.
   ScreenCapture(const CameraPlacement& placement, const ScreenGrabberFactory& openScreen, bool step);
 
-  void release() override { released_ = true; }
+  void release() override;
   Grab grabToSlot(FrameSlot& slot) override;
+  // Real time: a thread of its own tells of each frame as its 1/20 s begins.
+  void onNewFrame(std::function<void()> notify) override;
+  bool frameWaiting() const override;
   int videoWidth() const override;
   int videoHeight() const override;
   std::int16_t channelNumber(bool) const override { return grabber_ ? 0 : -1; }
@@ -84,10 +88,11 @@ private:
   std::optional<SourceFailure> failure_;
   bool step_;
   bool released_ = false;
-  QElapsedTimer clock_;
+  FrameTicker clock_{std::chrono::milliseconds(1000 / kFps)};
   std::int64_t shownFrame_ = -1;
   std::int64_t nextStepFrame_ = 0;
   QImage shown_;
+  FrameSlot::Arrival shownArrival_;
 };
 
 }  // namespace vornix::capture

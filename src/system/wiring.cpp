@@ -75,7 +75,8 @@ void System::wire() {
     } else if (!tick.passRunning()) {
       processing.releaseDragWhenFramesStopped();
     }
-    ports.pointer.setFrameArrival(std::nullopt);
+    // A tick that comes while a frame's pass yields leaves that frame's arrival to its pass.
+    if (!tick.passRunning()) ports.pointer.setFrameArrival(std::nullopt);
     watchdog.tickEnded();
     if (ports.exitAtEnd) startup.endWhenSourceFinished();
   };

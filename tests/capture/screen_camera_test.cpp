@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace vornix::capture {
 namespace {
 
@@ -48,6 +52,34 @@ TEST(ScreenCamera, PerspectivePutsTheScreenCornersWhereTheyAreSeen) {
   const QPointF topRight = camera.cameraPoint(screen.size(), QPointF(1023, 0));
   EXPECT_NEAR(topRight.x(), 276, 1e-6);
   EXPECT_NEAR(topRight.y(), 24, 1e-6);
+}
+
+// Frame pacing: each new 1/20 s is told of from the camera's own thread, and the frame arrives
+// when a grab takes the screen.
+TEST(ScreenCapture, TellsOfEachNewFrameAndStampsItWhenTheScreenIsTaken) {
+  struct GreyScreen final : ScreenGrabber {
+    QImage grab() override {
+      QImage screen(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
+      screen.fill(qRgb(100, 100, 100));
+      return screen;
+    }
+  };
+  ScreenCapture capture({}, [](QString*) { return std::make_unique<GreyScreen>(); }, false);
+  FrameSlot slot;
+  EXPECT_TRUE(capture.frameWaiting());
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(capture.grabToSlot(slot), Grab::New);
+  ASSERT_TRUE(slot.arrived());
+  EXPECT_GE(*slot.arrived(), before);
+  EXPECT_LE(*slot.arrived(), std::chrono::steady_clock::now());
+
+  std::atomic<int> told = 0;
+  capture.onNewFrame([&told] { ++told; });
+  for (int i = 0; i < 400 && told == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_GE(told.load(), 1);
+  EXPECT_TRUE(capture.frameWaiting());
+  capture.release();
+  EXPECT_FALSE(capture.frameWaiting());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QThread>
+#include <QUdpSocket>
 
 #include <lo/lo.h>
 
@@ -50,9 +51,15 @@ bool sent(const SendResult& result) { return result && *result == Delivery::Sent
 // An OSC server on a free UDP port that writes down every bundle and message it receives.
 class Receiver {
 public:
-  // port: a free one when empty.
-  explicit Receiver(const QByteArray& port = {})
-      : server_(lo_server_new_with_proto(port.isEmpty() ? nullptr : port.constData(), LO_UDP, nullptr)) {
+  // port: a free one when empty, from the kernel's ephemeral ports (liblo's own pick repeats
+  // itself in test programs started at the same moment).
+  explicit Receiver(QByteArray port = {}) : server_(nullptr) {
+    if (port.isEmpty()) {
+      QUdpSocket probe;
+      probe.bind(QHostAddress::AnyIPv4, 0);
+      port = QByteArray::number(probe.localPort());
+    }
+    server_ = lo_server_new_with_proto(port.constData(), LO_UDP, nullptr);
     if (!server_) throw std::runtime_error("cannot listen on UDP port " + port.toStdString());
     lo_server_add_bundle_handlers(server_, &Receiver::bundleStart, &Receiver::bundleEnd, this);
     lo_server_add_method(server_, nullptr, nullptr, &Receiver::message, this);
